@@ -1,0 +1,39 @@
+#pragma once
+// The context of one running program: it owns both channels, the log, the settings, the
+// run state, the text table, the general parameters and the send tables. Every executable
+// and every test builds its own.
+
+#include "channel/EmSe.h"
+#include "common/Clock.h"
+#include "common/EventLoop.h"
+#include "common/GeneralParams.h"
+#include "common/RunState.h"
+#include "common/SendItems.h"
+#include "common/Settings.h"
+#include "common/TextTable.h"
+#include "common/UserInterface.h"
+
+namespace vadrix {
+
+struct Context {
+    Context(Clock& c, EventLoop& l, UserInterface& u) : clock(c), loop(l), ui(u) {}
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    Clock& clock;
+    EventLoop& loop;
+    UserInterface& ui;
+
+    TTextTable texts;
+    TSettings settings;
+    TRunState run;
+    TGeneralParams general;
+    TSendTelegramTable sendTelegrams;
+    TSendListTable sendLists;
+    TEmSe emse1;
+    TEmSe emse2;
+
+    std::string_view Txt(int n) const { return texts.Txt(n); }
+};
+
+}  // namespace vadrix
