@@ -19,6 +19,7 @@ struct TRunState {
     std::uint32_t TickCount = 0;
     std::uint32_t TickPeriodMs = 60;
     std::int32_t ClockOffsetMs = 0;
+    std::uint32_t LastCounterMs = 0;  // to notice the counter's wrap
 
     // Taken from the text table after each load.
     char NumberExtraChar = '\0';

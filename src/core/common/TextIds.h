@@ -18,6 +18,10 @@ inline constexpr int kSendFileExt = 1223;
 inline constexpr int kDescFileExt = 1370;
 inline constexpr int kDescFileName = 1371;
 
+// Send items: type n is named by text kTypeNameBase + n; list n by kSendListName + n
+inline constexpr int kTypeNameBase = 50;
+inline constexpr int kSendListName = 1187;
+
 // The baud list: text kBaudListBase + index holds the rate in decimal digits
 inline constexpr int kBaudListBase = 657;
 

@@ -1,0 +1,31 @@
+#pragma once
+// The data directory, the settings file and the names of the data files.
+
+#include <filesystem>
+
+#include "common/Context.h"
+#include "common/Platform.h"
+
+namespace vadrix {
+
+// DataDirectory + text n + instance suffix + text n + 1; for the log file (text 1199) the day
+// of the month goes before the extension when one log file per day is chosen.
+std::filesystem::path DataFileName(Context& ctx, int n);
+// DataDirectory + text n, without suffix or extension.
+std::filesystem::path DataFileBase(const Context& ctx, int n);
+// Copies a file whole; nothing when the names are equal or the source does not exist.
+bool CopyDataFile(Context& ctx, const std::filesystem::path& source,
+                  const std::filesystem::path& destination);
+
+// Picks the data directory and reads the settings file.
+void LoadSettingsAndDataDir(Context& ctx, Platform& platform);
+// Writes the settings file and the stored data directory; failures are not reported.
+bool SaveSettings(Context& ctx, Platform& platform);
+
+// True when dir lies inside one of the platform's program folders (compared without case).
+bool InsideProgramFolders(const std::string& dir, const std::vector<std::string>& folders);
+
+// The texts are CP1252; the file system wants UTF-8 names.
+std::filesystem::path TextPath(std::string_view cp1252);
+
+}  // namespace vadrix
