@@ -13,7 +13,7 @@ namespace vadrix {
 #pragma pack(push, 1)
 
 // Parameters of one line of the monitor device: 1 (E1), 2 (S, the send line), 3 (E2).
-struct TLineParams {
+struct alignas(4) TLineParams {
     std::int32_t BitRate = 200;
     std::int32_t Mv = 2;
     std::uint32_t CheckCode = 0;  // 0, 1, 2: two parity bits, 10 or 16 check bits
@@ -24,7 +24,7 @@ struct TLineParams {
     std::int32_t reserved28 = 0;
 };
 
-struct TChannelBlock {
+struct alignas(4) TChannelBlock {
     static constexpr std::uint32_t kSize = 292;
 
     std::uint32_t BlockSize = kSize;

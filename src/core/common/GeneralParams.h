@@ -13,7 +13,7 @@ namespace vadrix {
 
 #pragma pack(push, 1)
 
-struct TGeneralParams {
+struct alignas(4) TGeneralParams {
     static constexpr std::uint32_t kSize = 484;
 
     std::uint32_t RecordSize = kSize;

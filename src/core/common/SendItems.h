@@ -15,7 +15,7 @@ inline constexpr int kSendListRows = 400;
 #pragma pack(push, 1)
 
 // One telegram entry; also one row of a send list.
-struct TSendEntry {
+struct alignas(2) TSendEntry {
     std::uint16_t TelNr = 520;
     std::uint8_t Akt = 0;  // the row takes part (lists)
     std::uint8_t Lg = 5;   // length code 0..7
@@ -26,7 +26,7 @@ struct TSendEntry {
 };
 
 // The part shared by send telegrams and send lists.
-struct TSendHeader {
+struct alignas(4) TSendHeader {
     std::int32_t Reserved0 = 0;  // 1 in lists
     std::int32_t FocusIndex = 0;
     std::int32_t Anst = 0;  // start trigger 0..4
@@ -54,14 +54,14 @@ struct TSendHeader {
     PString<28> Bez{};
 };
 
-struct TSendTelegram {
+struct alignas(4) TSendTelegram {
     TSendHeader Head{};
     std::uint8_t reserved144[132]{};
     std::int32_t DataCount = 0;  // free data of types 77 (bits) and 78 (words)
     std::uint8_t Data[264]{};
 };
 
-struct TSendList {
+struct alignas(4) TSendList {
     TSendHeader Head{};
     std::int32_t CurRow = 0;
     std::int32_t CurCol = 0;
@@ -76,13 +76,13 @@ struct TSendList {
     const TSendEntry& Row(int r) const { return Rows[r - 1]; }
 };
 
-struct TSendTelegramTable {
+struct alignas(4) TSendTelegramTable {
     static constexpr std::uint32_t kSize = 4 + kSendSlots * 544;
     std::uint32_t Size = kSize;
     TSendTelegram Items[kSendSlots]{};
 };
 
-struct TSendListTable {
+struct alignas(4) TSendListTable {
     static constexpr std::uint32_t kSize = 4 + kSendSlots * 6576;
     std::uint32_t Size = kSize;
     TSendList Items[kSendSlots]{};

@@ -13,7 +13,7 @@ namespace vadrix {
 #pragma pack(push, 1)
 
 // Font size, spacing and colours of the log view; it has a version word of its own.
-struct TViewBlock {
+struct alignas(4) TViewBlock {
     static constexpr std::int32_t kVersion = 1;
     std::int32_t FontSize = 9;
     std::int32_t Version = kVersion;
@@ -24,7 +24,7 @@ struct TViewBlock {
     std::uint8_t reserved28[8]{};
 };
 
-struct TSettings {
+struct alignas(4) TSettings {
     static constexpr std::uint32_t kMagic = 0x51050005;
     static constexpr std::uint32_t kSize = 3792;
     static constexpr std::uint32_t kVersion = 16;

@@ -10,7 +10,7 @@ namespace vadrix {
 
 #pragma pack(push, 1)
 
-struct TFilterRow {
+struct alignas(4) TFilterRow {
     std::int32_t RowField = 0;  // 6 record number, 7 frame length, 8 station, 9 object number
     std::int32_t RowMode = 0;   // 0 off, 1 "is", 2 "is not"
     std::int32_t RowValue1 = 0;
@@ -18,7 +18,7 @@ struct TFilterRow {
     std::int32_t RowValue2 = 0;
 };
 
-struct TFilterRecord {
+struct alignas(4) TFilterRecord {
     static constexpr std::uint16_t kSizeMarker = 212;
 
     std::uint16_t FilterActive = 0;

@@ -31,7 +31,7 @@ static_assert(LogBlockCount(1) == 32 && LogBlockCount(10) == 313);
 
 #pragma pack(push, 1)
 
-struct TLogHeader {
+struct alignas(4) TLogHeader {
     std::uint32_t Magic = kFileMagic;
     std::uint32_t FileLength = 0;  // written only when a log is finished
     std::uint32_t HeaderSize = kLogHeaderSize;
@@ -45,7 +45,7 @@ struct TLogHeader {
     bool Valid() const { return Magic == kFileMagic && HeaderSize == kLogHeaderSize; }
 };
 
-struct TLogDirectory {
+struct alignas(4) TLogDirectory {
     std::uint32_t DirectorySize = kLogDirectorySize;
     std::uint32_t BlockCount = 0;  // N
     std::uint32_t OldestBlock = 0;
@@ -58,7 +58,7 @@ struct TLogDirectory {
     std::uint8_t reserved44[84]{};
 };
 
-struct TBlockHeader {
+struct alignas(8) TBlockHeader {
     std::uint32_t reserved0 = 0;
     std::uint32_t LastRecordOffset = 0;  // counted from block offset 64
     std::uint32_t FirstSeqNo = 0;

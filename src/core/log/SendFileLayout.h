@@ -12,7 +12,7 @@ namespace vadrix {
 
 #pragma pack(push, 1)
 
-struct TSendFile {
+struct alignas(4) TSendFile {
     static constexpr std::size_t kSize = 98916;
     TLogHeader Header{};
     std::uint8_t reserved2000[10000]{};

@@ -12,7 +12,7 @@ namespace vadrix {
 
 #pragma pack(push, 1)
 
-struct TTelegram {
+struct alignas(8) TTelegram {
     static constexpr std::size_t kHeadSize = 30;
     static constexpr std::size_t kMaxFrame = 272;  // fills the 302-byte buffer
     static constexpr std::size_t kBufferSize = 302;
@@ -37,7 +37,9 @@ struct TTelegram {
 
 #pragma pack(pop)
 
-static_assert(sizeof(TTelegram) == 302);
+// In memory the record is padded to keep its time stamp aligned; stored are RecLen bytes.
+static_assert(sizeof(TTelegram) == 304);
+static_assert(offsetof(TTelegram, Frame) + TTelegram::kMaxFrame == TTelegram::kBufferSize);
 static_assert(offsetof(TTelegram, RecLen) == 2);
 static_assert(offsetof(TTelegram, Status) == 4);
 static_assert(offsetof(TTelegram, Kind) == 5);
@@ -65,6 +67,9 @@ inline constexpr std::uint8_t kPortOpened = 48;
 inline constexpr std::uint8_t kPortClosed = 49;
 inline constexpr std::uint8_t kRtsSwitched = 50;
 inline constexpr std::uint8_t kFreeText = 54;
+// Telegrams marked by reception while a file transfer to the monitor device runs; the
+// statistics do not count them.
+inline constexpr std::uint8_t kTransferMarked = 52;
 }  // namespace status
 
 // Record kinds.

@@ -13,7 +13,7 @@ inline constexpr std::size_t kFwpMaxData = 8192;
 
 #pragma pack(push, 1)
 
-struct TFwpHeader {
+struct alignas(2) TFwpHeader {
     char Magic[4]{};             // "k3pg" when the image came from a file
     std::uint16_t Start = 0;     // device address of the first byte
     std::uint16_t Length = 0;    // 0: no image
