@@ -12,6 +12,7 @@
 #include "common/Settings.h"
 #include "common/TextTable.h"
 #include "common/UserInterface.h"
+#include "log/TelLog.h"
 
 namespace vadrix {
 
@@ -32,6 +33,7 @@ struct Context {
     TSendListTable sendLists;
     TEmSe emse1;
     TEmSe emse2;
+    TTelLog log{*this};  // declared last: it finishes its file while the rest still lives
 
     std::string_view Txt(int n) const { return texts.Txt(n); }
 };

@@ -25,4 +25,8 @@ inline constexpr int kSendListName = 1187;
 // The baud list: text kBaudListBase + index holds the rate in decimal digits
 inline constexpr int kBaudListBase = 657;
 
+// added by the telegram log
+inline constexpr int kLogWriteError = 1202;  // the log could not be written
+inline constexpr int kLogReadError = 1203;   // a log block or file could not be read
+
 }  // namespace vadrix::txt

@@ -1,0 +1,181 @@
+// The view cursor of the telegram log: a read-only handle on the log file, one block of it in
+// memory and the position of one record in that block.
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "common/Context.h"
+#include "common/TextIds.h"
+#include "log/TelLog.h"
+
+namespace vadrix {
+
+bool TTelLog::OpenView() {
+    if (view_.IsOpen()) return true;
+    viewReported_ = false;
+    viewStale_ = false;
+    if (!view_.Open(path_, TFileAccess::Mode::kReadOnly)) {
+        ReportViewReadError();
+        viewBuf_.fill(0);
+        viewIndex_ = TBlockIndex{};
+        viewSlot_ = 0;
+        viewRecValid_ = false;
+        return false;
+    }
+    ViewToEnd();
+    return true;
+}
+
+void TTelLog::CloseView() {
+    view_.Close();
+}
+
+// One message per opening of the view: stepping over a damaged file must not bring up a box
+// for every block.
+void TTelLog::ReportViewReadError() {
+    if (viewReported_) return;
+    viewReported_ = true;
+    ShowFileError(txt::kLogReadError, path_);
+}
+
+// Reads block b and returns how many of its bytes could be read; of a short block the
+// records read whole are kept.
+std::uint32_t TTelLog::ReadViewBlock(std::uint32_t b) {
+    const std::size_t n = view_.ReadAt(LogBlockOffset(b), viewBuf_);
+    if (n == kLogBlockSize) return kLogBlockSize;
+    std::fill(viewBuf_.begin() + static_cast<std::ptrdiff_t>(n), viewBuf_.end(), 0);
+    ReportViewReadError();
+    return static_cast<std::uint32_t>(n);
+}
+
+void TTelLog::LoadViewBlock(std::uint32_t b, bool atEnd) {
+    viewBlock_ = b;
+    viewRecValid_ = false;
+    std::uint32_t valid = kLogBlockSize;
+    if (b >= dir_.BlockCount)
+        viewBuf_.fill(0);
+    else if (b == dir_.CurrentBlock)
+        viewBuf_ = block_;  // the view sees the records not yet on disk
+    else
+        valid = ReadViewBlock(b);
+    IndexBlock(viewBuf_, viewIndex_, valid);
+    viewSlot_ = atEnd && !viewIndex_.empty() ? viewIndex_.count - 1 : 0;
+}
+
+void TTelLog::ViewToEnd() {
+    LoadViewBlock(dir_.CurrentBlock, true);
+    endBlock_ = dir_.CurrentBlock;
+}
+
+void TTelLog::ViewToStart() {
+    LoadViewBlock(dir_.OldestBlock, false);
+}
+
+const TTelegram& TTelLog::ViewRecord() {
+    if (viewRecValid_) return viewRec_;
+    viewRecValid_ = true;
+    if (viewIndex_.empty()) {
+        viewRec_ = TTelegram{};
+        return viewRec_;
+    }
+    const std::uint16_t pos = viewIndex_.pos[viewSlot_];
+    const std::uint16_t len = RecLenAt(viewBuf_, pos);
+    auto* out = reinterpret_cast<std::uint8_t*>(&viewRec_);
+    std::memcpy(out, viewBuf_.data() + pos, len);
+    std::memset(out + len, 0, sizeof(TTelegram) - len);
+    return viewRec_;
+}
+
+// Each step moves one record or one block, and the walk between the oldest and the end block
+// of the ring is finite, so no file, however damaged, can make the view loop.
+bool TTelLog::StepBack() {
+    if (!viewIndex_.empty() && viewSlot_ > 0) {
+        --viewSlot_;
+        viewRecValid_ = false;
+        return true;
+    }
+    const std::uint32_t n = dir_.BlockCount;
+    if (viewBlock_ == dir_.OldestBlock || viewBlock_ >= n) return false;
+    LoadViewBlock((viewBlock_ + n - 1) % n, true);
+    return true;
+}
+
+bool TTelLog::StepForward() {
+    if (!viewIndex_.empty() && viewSlot_ + 1 < viewIndex_.count) {
+        ++viewSlot_;
+        viewRecValid_ = false;
+        return true;
+    }
+    const std::uint32_t n = dir_.BlockCount;
+    if (viewBlock_ == endBlock_ || viewBlock_ >= n) return false;
+    LoadViewBlock((viewBlock_ + 1) % n, false);
+    return true;
+}
+
+bool TTelLog::Passes() {
+    if (viewIndex_.empty()) return false;
+    if (ctx_.general.DisplayFilter.FilterOn == 0 || !filterTest_) return true;
+    return PassesDisplayFilter(ViewRecord());
+}
+
+bool TTelLog::NextPassing() {
+    while (StepForward())
+        if (Passes()) return true;
+    return false;
+}
+
+bool TTelLog::PrevPassing() {
+    while (StepBack())
+        if (Passes()) return true;
+    // Nothing passes before: stand on the first record that does, if there is one.
+    if (!Passes()) NextPassing();
+    return false;
+}
+
+int TTelLog::Move(int n) {
+    if (n == 0) return 0;
+    const int k =
+        n == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : std::abs(n);
+    if (k >= kFastMove) return n > 0 ? SkipForward(k) : -SkipBack(k);
+    int moved = 0;
+    while (moved < k && (n > 0 ? NextPassing() : PrevPassing())) ++moved;
+    return n > 0 ? moved : -moved;
+}
+
+// Long moves skip the filter and jump within a block without visiting each record.
+int TTelLog::SkipForward(int k) {
+    int moved = 0;
+    while (moved < k) {
+        if (!viewIndex_.empty()) {
+            const int take = std::min(viewIndex_.count - 1 - viewSlot_, k - moved);
+            viewSlot_ = static_cast<std::uint16_t>(viewSlot_ + take);
+            moved += take;
+            viewRecValid_ = false;
+            if (moved == k) break;
+        }
+        if (!StepForward()) break;
+        ++moved;
+    }
+    return moved;
+}
+
+int TTelLog::SkipBack(int k) {
+    int moved = 0;
+    while (moved < k) {
+        if (!viewIndex_.empty()) {
+            const int take = std::min<int>(viewSlot_, k - moved);
+            viewSlot_ = static_cast<std::uint16_t>(viewSlot_ - take);
+            moved += take;
+            viewRecValid_ = false;
+            if (moved == k) break;
+        }
+        if (!StepBack()) break;
+        ++moved;
+    }
+    return moved;
+}
+
+}  // namespace vadrix
