@@ -14,9 +14,9 @@ enum class Parity : std::uint8_t { kNone = 0, kOdd = 1, kEven = 2, kMark = 3, kS
 
 struct SerialSettings {
     std::uint32_t baud = 9600;
-    std::uint8_t dataBits = 8;
+    std::uint8_t dataBits = 8;  // 5..8
     Parity parity = Parity::kEven;
-    std::uint8_t stopBits = 1;
+    std::uint8_t stopBits = 1;  // 1 or 2
     bool operator==(const SerialSettings&) const = default;
 };
 
@@ -30,15 +30,28 @@ inline constexpr std::uint8_t kFraming = 4;
 inline constexpr std::uint8_t kBreak = 9;
 }  // namespace line_error
 
+// Modem status byte: changed flags in the low nibble, levels in the high nibble.
+namespace modem {
+inline constexpr std::uint8_t kCtsChanged = 0x01;
+inline constexpr std::uint8_t kDsrChanged = 0x02;
+inline constexpr std::uint8_t kRingChanged = 0x04;
+inline constexpr std::uint8_t kDcdChanged = 0x08;
+inline constexpr std::uint8_t kCts = 0x10;
+inline constexpr std::uint8_t kDsr = 0x20;
+inline constexpr std::uint8_t kRing = 0x40;
+inline constexpr std::uint8_t kDcd = 0x80;
+}  // namespace modem
+
 class SerialPort {
   public:
     using DataHandler = std::function<void(std::size_t count)>;
-    using StatusHandler = std::function<void()>;
+    using StatusHandler = std::function<void(std::uint16_t trigger)>;
 
     virtual ~SerialPort() = default;
 
     // Port numbers 1..64; a failed open leaves the port closed and says why.
     virtual bool Open(int portNumber, const SerialSettings& settings, std::string& error) = 0;
+    // Closing also drops the modem trigger.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // Takes effect at once while open, else at the next open.
@@ -57,10 +70,13 @@ class SerialPort {
     // Low nibble: changed flags (CTS, DSR, ring, DCD); high nibble: levels. Reading clears
     // the changed flags.
     virtual std::uint8_t ModemStatus() = 0;
-    // One status event when a masked line (level bits 0x10..0x80) changes; re-arm after each.
-    virtual void ArmModemTrigger(std::uint8_t mask) = 0;
+    // A modem trigger fires one status event with its handle (never 0) when a line of its
+    // mask (level bits 0x10..0x80) changes; it must be armed again after each event.
+    virtual std::uint16_t AddModemTrigger() = 0;
+    virtual void ArmModemTrigger(std::uint16_t trigger, std::uint8_t mask) = 0;
     virtual void SetStatusHandler(StatusHandler handler) = 0;
 
+    // Queued for output.
     virtual void Write(std::span<const std::uint8_t> bytes) = 0;
     void WriteByte(std::uint8_t b) { Write(std::span<const std::uint8_t>(&b, 1)); }
     virtual std::size_t OutputPending() const = 0;

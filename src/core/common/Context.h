@@ -3,6 +3,7 @@
 // run state, the text table, the general parameters and the send tables. Every executable
 // and every test builds its own.
 
+#include "channel/ChannelHooks.h"
 #include "channel/EmSe.h"
 #include "common/Clock.h"
 #include "common/EventLoop.h"
@@ -33,6 +34,7 @@ struct Context {
     TSendListTable sendLists;
     TEmSe emse1;
     TEmSe emse2;
+    ChannelHooks channelHooks;  // where reception hands telegrams and bytes
     TTelLog log{*this};  // declared last: it finishes its file while the rest still lives
 
     std::string_view Txt(int n) const { return texts.Txt(n); }

@@ -39,6 +39,7 @@ struct TRunState {
     bool SendFileModified = false;
     bool LogErrorFlag = false;  // a log block or header could not be written
     std::vector<int> PresentPorts;  // port scan, up to 64 numbers
+    bool TransferFileOpen = false;  // a file transfer to the monitor device is under way
 };
 
 }  // namespace vadrix
