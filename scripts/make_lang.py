@@ -190,6 +190,8 @@ def inventory(entries):
         elif kind == "list":
             count = int(entries[n + 1]["de"])
             used.update(range(n, n + 2 + count))
+        elif kind == "label":
+            used.update((n, n + 1))
         elif kind == "count":
             used.update(range(n, n + 1 + int(entries[n]["de"])))
     return used
@@ -282,6 +284,7 @@ def build_header(entries, groups):
     ranges = [(e["name"], e["arg"]) for n, e in sorted(entries.items()) if e["kind"] == "range"]
     lists = [e["name"] for n, e in sorted(entries.items()) if e["kind"] == "list"]
     counted = [e["name"] for n, e in sorted(entries.items()) if e["kind"] == "count"]
+    labels = [e["name"] for n, e in sorted(entries.items()) if e["kind"] == "label"]
     commas = [(e["name"], e["arg"]) for n, e in sorted(entries.items()) if e["kind"] == "comma"]
     lines += [
         "// A run of numbered texts: first text and number of texts.",
@@ -305,6 +308,9 @@ def build_header(entries, groups):
         "",
         "// Choice lists: label text N, item count in text N + 1, items from text N + 2.",
         "inline constexpr int kChoiceLists[] = {" + ", ".join(lists) + "};",
+        "",
+        "// Labels of entry fields: the label text N, the field's hint in text N + 1.",
+        "inline constexpr int kFieldLabels[] = {" + ", ".join(labels) + "};",
         "",
         "// Counted texts: the count in text N, the items from text N + 1.",
         "inline constexpr int kCountedTexts[] = {" + ", ".join(counted) + "};",
@@ -338,6 +344,15 @@ def main():
     except Error as e:
         print(f"make_lang: {e}", file=sys.stderr)
         return 1
+    # Constants someone added to the header by hand must move into texts.txt, not vanish.
+    if HEADER.exists():
+        constant = re.compile(r"inline constexpr int (k\w+) = (\d+);")
+        new = set(constant.findall(outputs[HEADER].decode("utf-8")))
+        lost = sorted(set(constant.findall(HEADER.read_text(encoding="utf-8"))) - new)
+        if lost:
+            print("make_lang: TextIds.h holds constants that texts.txt lacks: "
+                  + ", ".join(f"{name} = {n}" for name, n in lost), file=sys.stderr)
+            return 1
     stale = [p for p, data in outputs.items() if not p.exists() or p.read_bytes() != data]
     for lang, (_, texts) in files.items():
         area = sum(len(t) + 1 for t in texts.values())

@@ -852,6 +852,21 @@ inline constexpr int kChoiceLists[] = {
     kLockLevelList,   kStartList,        kFunctionList,      kParityList,     kDataBitsList,
     kStopBitsList,    kStationCheckList, kStationDfList,     kRtsFunctionList};
 
+// Labels of entry fields: the label text N, the field's hint in text N + 1.
+inline constexpr int kFieldLabels[] = {
+    kToggleLabel,       kFunctionCodeLabel,  kLastFlagLabel,    kSystemLabel,
+    kTelNoLabel,        kByte1Label,         kByte3Label,       kByte5Label,
+    kByte7Label,        kByte9Label,         kByteLabel,        kScale8Label,
+    kScale11Label,      kLogSizeLabel,       kStartTelNoLabel,  kShortFunctionLabel,
+    kSenderLabel,       kDataDirectoryLabel, kStationsLabel,    kPolledStationsLabel,
+    kCycleTimeLabel,    kInterrogationLabel, kLockTimeLabel,    kRtsLeadLabel,
+    kRtsLagLabel,       kPortLabel,          kDevicePortLabel,  kBitRateLabel,
+    kLineLockTimeLabel, kToleranceLabel,     kDfLabel,          kNameLabel,
+    kRepeatLabel,       kRoundsLabel,        kPerRoundLabel,    kPauseLabel,
+    kMinuteLabel,       kStationNumberLabel, kStationBaudLabel, kStationModLabel,
+    kStationTolLabel,   kFirstTimeLabel,     kSecondTimeLabel,  kStatusByteLabel,
+    kSpacingLabel};
+
 // Counted texts: the count in text N, the items from text N + 1.
 inline constexpr int kCountedTexts[] = {kOptionCount, kLinkTestCount};
 

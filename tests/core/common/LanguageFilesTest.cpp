@@ -70,8 +70,9 @@ std::string Conversions(std::string_view text) {
     return out;
 }
 
-// Every number the program asks for: each single constant, every text of each range, and the
-// count and items of each list as the language's own count text gives them.
+// Every number the program asks for: each single constant, every text of each range, the
+// count and items of each list as the language's own count text gives them, and the hint
+// after each field label.
 std::set<int> Inventory(const TTextTable& table) {
     std::set<int> all(std::begin(txt::kAllTextIds), std::end(txt::kAllTextIds));
     for (const auto& r : txt::kAllTextRanges)
@@ -81,6 +82,7 @@ std::set<int> Inventory(const TTextTable& table) {
         for (int i = 0; i < count(n + 1) + 2; ++i) all.insert(n + i);
     for (const int n : txt::kCountedTexts)
         for (int i = 0; i <= count(n); ++i) all.insert(n + i);
+    for (const int n : txt::kFieldLabels) all.insert({n, n + 1});
     return all;
 }
 
