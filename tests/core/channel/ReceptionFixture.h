@@ -110,9 +110,9 @@ class ReceptionRig {
         ASSERT_TRUE(OpenPorts(*tc, error)) << error;
         sink.records.clear();
     }
-    bool Envelope() { return tc->general.ProtocolVariant <= 1; }
-    TEmSe& Ch() { return Envelope() ? tc->emse1 : tc->emse2; }
-    FakeSerialPort& Port() { return Envelope() ? port1 : port2; }
+    bool EnvelopeMode() { return tc->general.ProtocolVariant <= 1; }
+    TEmSe& Ch() { return EnvelopeMode() ? tc->emse1 : tc->emse2; }
+    FakeSerialPort& Port() { return EnvelopeMode() ? port1 : port2; }
 
     void Feed(const Bytes& bytes) { Port().Inject(bytes); }
     // Lets the receive deadline pass and runs one timer tick.
