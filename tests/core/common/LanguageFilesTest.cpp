@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <initializer_list>
 #include <optional>
 #include <regex>
 #include <set>
@@ -321,6 +322,97 @@ TEST_F(LanguageFiles, TypeTemplatesReadInTheEditorColumns) {
                 EXPECT_EQ(*lg, kSlotLengthCodes[t]) << "type " << t;
             }
         }
+    }
+}
+
+// The telegram class a received telegram gets from its fields (type + 1), as interpretation
+// derives it; written out here to check the templates against it (type-17 option off).
+int DerivedType(int telNo, int kind, int lg, bool sequenced) {
+    const auto pick = [telNo](std::initializer_list<std::pair<int, int>> m, int otherwise) {
+        for (const auto& [t, type] : m)
+            if (t == telNo) return type;
+        return otherwise;
+    };
+    if (kind != 0 && sequenced) {
+        constexpr int kByLg[] = {-1, -1, 2, 7, -1, -1, -1, 9};
+        if (lg == 4) return telNo < 512 ? 3 : kind == 3 ? pick({{1016, 40}, {1020, 41}}, 10) : 10;
+        if (lg == 5) return telNo < 512 ? 5 : 8;
+        if (lg == 6) return telNo < 512 ? 4 : 11;
+        return kByLg[lg];
+    }
+    if (kind != 0) {
+        constexpr int kByLg[] = {-1, 0, 5, 2, 7, 3, 0, 4};
+        return 17 + (lg == 0 ? (telNo < 256 ? 1 : 6) : kByLg[lg]);
+    }
+    if (!sequenced) {
+        switch (lg) {
+            case 0:
+                if (telNo >= 790 && telNo <= 796) return telNo - 721;
+                return pick(
+                    {{512, 45}, {519, 48}, {520, 49}, {768, 58}, {769, 59}, {770, 60}, {780, 67}},
+                    44);
+            case 2:
+                return pick({{513, 46},
+                             {514, 47},
+                             {519, 48},
+                             {521, 50},
+                             {524, 53},
+                             {525, 54},
+                             {526, 55},
+                             {530, 56},
+                             {531, 57},
+                             {772, 64},
+                             {779, 66},
+                             {781, 68}},
+                            44);
+            case 4:
+                return pick({{522, 51}, {523, 52}, {770, 61}, {773, 65}}, 44);
+            case 5:
+                return 63;
+            case 6:
+                return 62;
+            default:
+                return 44;
+        }
+    }
+    switch (lg) {
+        case 0:
+            return pick({{512, 25}, {768, 29}, {769, 30}, {770, 31}}, 24);
+        case 2:
+            return pick({{772, 34}, {1022, 42}, {1023, 43}}, 24);
+        case 4:
+            return pick({{515, 26},
+                         {767, 28},
+                         {770, 32},
+                         {773, 35},
+                         {781, 37},
+                         {1012, 39},
+                         {1016, 40},
+                         {1020, 41}},
+                        24);
+        case 5:
+            return 5;
+        case 6:
+            return telNo < 512 ? 6 : pick({{515, 27}, {770, 33}, {780, 36}, {782, 38}}, 24);
+        default:
+            return 24;
+    }
+}
+
+// A telegram sent from a type's template is shown under that type's name again, except for the
+// types the fields cannot tell apart (commands, setpoints, counters and the like need a class
+// from the object description file) and the short requests, which carry no telegram number.
+TEST_F(LanguageFiles, TemplatesDeriveTheirOwnType) {
+    const std::set<int> kNotDerivable = {0, 1, 12, 13, 14, 15, 16, 17, 44, 76};
+    const auto& lang = languages_[0];
+    for (int t = 0; t < 77; ++t) {
+        if (kNotDerivable.count(t)) continue;
+        const std::string tpl = Text(lang, txt::kTypeTemplateBase + t);
+        const bool sequenced = GroupOfType(t) == 0 || GroupOfType(t) == 2;
+        EXPECT_EQ(DerivedType(ToInt(tpl.substr(5, 5)).value_or(-1), tpl[0] - '0',
+                              ToInt(tpl.substr(2, 2)).value_or(-1), sequenced),
+                  t)
+            << tpl;
     }
 }
 
