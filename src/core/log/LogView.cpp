@@ -141,8 +141,27 @@ int TTelLog::Move(int n) {
         n == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : std::abs(n);
     if (k >= kFastMove) return n > 0 ? SkipForward(k) : -SkipBack(k);
     int moved = 0;
-    while (moved < k && (n > 0 ? NextPassing() : PrevPassing())) ++moved;
+    while (moved < k) {
+        if (n < 0) {
+            if (!PrevPassing()) break;
+        } else if (!ForwardOrStay()) {
+            break;
+        }
+        ++moved;
+    }
     return n > 0 ? moved : -moved;
+}
+
+// NextPassing that, finding nothing, leaves the cursor where it stood: a move down at the end
+// of a filtered log keeps the last passing record in view.
+bool TTelLog::ForwardOrStay() {
+    const std::uint32_t block = viewBlock_;
+    const std::uint16_t slot = viewSlot_;
+    if (NextPassing()) return true;
+    if (viewBlock_ != block) LoadViewBlock(block, false);
+    viewSlot_ = viewIndex_.empty() ? 0 : std::min<std::uint16_t>(slot, viewIndex_.count - 1);
+    viewRecValid_ = false;
+    return false;
 }
 
 // Long moves skip the filter and jump within a block without visiting each record.

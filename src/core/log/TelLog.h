@@ -162,6 +162,7 @@ class TTelLog {
 
     std::uint32_t ReadViewBlock(std::uint32_t b);
     int SkipForward(int k);
+    bool ForwardOrStay();
     int SkipBack(int k);
 
     Context& ctx_;
