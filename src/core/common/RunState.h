@@ -37,6 +37,7 @@ struct TRunState {
     bool DisplayTiming = false;  // switch "t2"
 
     bool SendFileModified = false;
+    bool TimeTriggers = false;  // a send telegram or list starts at given minutes
     bool LogErrorFlag = false;  // a log block or header could not be written
     std::vector<int> PresentPorts;  // port scan, up to 64 numbers
     bool TransferFileOpen = false;  // a file transfer to the monitor device is under way
