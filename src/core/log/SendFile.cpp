@@ -1,0 +1,116 @@
+#include "log/SendFile.h"
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <span>
+#include <system_error>
+#include <vector>
+
+#include "common/TextIds.h"
+#include "log/SendFileLayout.h"
+
+namespace vadrix {
+
+namespace {
+
+template <typename T>
+std::span<const std::uint8_t> Part(const std::uint8_t* file, const T& layoutMember,
+                                   const TSendFile& layout) {
+    const auto offset = reinterpret_cast<const std::uint8_t*>(&layoutMember) -
+                        reinterpret_cast<const std::uint8_t*>(&layout);
+    return {file + offset, sizeof(T)};
+}
+
+// The whole file, or nothing when it cannot be opened or is not exactly one set-up long.
+bool ReadWhole(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes, bool& opened) {
+    std::ifstream in(file, std::ios::binary);
+    opened = static_cast<bool>(in);
+    if (!opened) return false;
+    bytes.assign(TSendFile::kSize + 1, 0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return in.gcount() == static_cast<std::streamsize>(TSendFile::kSize);
+}
+
+void TakeOver(Context& ctx, std::span<const std::uint8_t> file) {
+    const auto layout = std::make_unique<TSendFile>();
+    const std::uint8_t* bytes = file.data();
+    const std::int32_t logSize = ctx.general.LogSize;
+    TakeOverGeneralParams(ctx.general, Part(bytes, layout->Header.General, *layout));
+    ctx.general.LogSize = logSize;  // the log in use keeps its size
+    TakeOverChannelBlock(ctx.emse1.P, Part(bytes, layout->Header.Channel1, *layout));
+    TakeOverChannelBlock(ctx.emse2.P, Part(bytes, layout->Header.Channel2, *layout));
+    TakeOverSized(ctx.sendTelegrams, Part(bytes, layout->Telegrams, *layout));
+    TakeOverSized(ctx.sendLists, Part(bytes, layout->Lists, *layout));
+}
+
+void RefreshChannelDisplays(Context& ctx) {
+    ctx.ui.SetIndicator(Indicator::kStatusTable, 0);
+    ctx.ui.SetIndicator(Indicator::kCaption, 0);
+}
+
+}  // namespace
+
+std::filesystem::path DefaultSendFilePath(const Context& ctx) {
+    return ctx.run.DataDirectory /
+           (std::string(ctx.Txt(txt::kSendFileName)) + std::string(ctx.Txt(txt::kSendFileExt)));
+}
+
+bool LoadSendFile(Context& ctx, const std::filesystem::path& file) {
+    std::vector<std::uint8_t> bytes;
+    bool opened = false;
+    bool valid = ReadWhole(file, bytes, opened);
+    if (valid) {
+        TLogHeader header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        valid = header.Valid();
+    }
+    if (valid) {
+        TakeOver(ctx, std::span(bytes).first(TSendFile::kSize));
+        ctx.run.AuxFilePath = file;
+        ctx.run.SendFileModified = false;
+    } else if (opened || file.lexically_normal() != DefaultSendFilePath(ctx).lexically_normal()) {
+        const std::string text = std::string(ctx.Txt(txt::kSendFileInvalid)) + file.string();
+        ctx.ui.ShowMessage(text, MessageKind::kError, MessageButtons::kOk);
+    }
+    RefreshChannelDisplays(ctx);
+    return valid;
+}
+
+bool SaveSendFile(Context& ctx, const std::filesystem::path& file) {
+    const auto out = std::make_unique<TSendFile>();
+    out->Header.General = GeneralParamsForLogHeader(ctx.general);
+    out->Header.Channel1 = ctx.emse1.P;
+    out->Header.Channel2 = ctx.emse2.P;
+    out->Telegrams = ctx.sendTelegrams;
+    out->Telegrams.Size = TSendTelegramTable::kSize;
+    out->Lists = ctx.sendLists;
+    out->Lists.Size = TSendListTable::kSize;
+
+    // Written beside the file first, so a failed write never spoils the file there is.
+    std::filesystem::path temp = file;
+    temp += ".new";
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        const auto bytes = BytesOf(*out);
+        f.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+        f.close();
+        if (f.fail()) {
+            std::error_code ec;
+            std::filesystem::remove(temp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, file, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    ctx.run.AuxFilePath = file;
+    ctx.run.SendFileModified = false;
+    return true;
+}
+
+}  // namespace vadrix
