@@ -282,7 +282,7 @@ bool TTelLog::Create() {
 
 bool TTelLog::CreateIn(const std::filesystem::path& file) {
     CloseView();
-    file_.Close();
+    if (file_.IsOpen()) Finish();  // the log in use keeps every record it was given
     path_ = file;
     header_ = TLogHeader{};
     header_.General = GeneralParamsForLogHeader(ctx_.general);
