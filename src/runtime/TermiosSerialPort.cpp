@@ -1,0 +1,263 @@
+#include "runtime/TermiosSerialPort.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace vadrix {
+namespace {
+
+std::string ErrnoText(const std::string& what, int err) {
+    return what + ": " + std::strerror(err);
+}
+
+}  // namespace
+
+TermiosSerialPort::~TermiosSerialPort() {
+    Close();
+}
+
+bool TermiosSerialPort::Open(int portNumber, const SerialSettings& settings, std::string& error) {
+    if (IsOpen()) Close();
+    device_ = table_.DeviceOf(portNumber);
+    if (device_.empty()) {
+        error = "COM" + std::to_string(portNumber) + " has no device in the port table";
+        return false;
+    }
+    const int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = ErrnoText(device_, errno);
+        return false;
+    }
+    if (const int err = serial_line::Configure(fd, settings); err != 0) {
+        error = ErrnoText(device_, err);
+        ::close(fd);
+        return false;
+    }
+    // A second program on the same device would steal bytes; ptys and some drivers refuse.
+    serial_line::TakeExclusive(fd);
+    serial_line::DiscardInput(fd);
+    fd_ = fd;
+    settings_ = settings;
+    lastError_.clear();
+    haveCounters_ = serial_line::ReadErrorCounters(fd_, counters_) == 0;
+    levels_ = 0;
+    serial_line::ReadModemLevels(fd_, levels_);
+    changed_ = 0;
+
+    readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this] { OnReadable(); });
+    writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
+    writeNotifier_->setEnabled(false);
+    QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { OnWritable(); });
+    return true;
+}
+
+void TermiosSerialPort::Close() {
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    input_.clear();
+    inputPos_ = 0;
+    output_.clear();
+    mark_ = Mark::kNone;
+    lineError_ = 0;
+    break_ = false;
+    trigger_ = 0;
+    armedMask_ = 0;
+}
+
+void TermiosSerialPort::Apply(const SerialSettings& settings) {
+    settings_ = settings;
+    if (!IsOpen()) return;
+    const int err = serial_line::Configure(fd_, settings);
+    lastError_ = err == 0 ? std::string() : ErrnoText(device_, err);
+}
+
+std::size_t TermiosSerialPort::Read(std::span<std::uint8_t> buf) {
+    const std::size_t n = std::min(buf.size(), Available());
+    std::copy_n(input_.begin() + static_cast<std::ptrdiff_t>(inputPos_), n, buf.begin());
+    inputPos_ += n;
+    if (inputPos_ == input_.size()) {
+        input_.clear();
+        inputPos_ = 0;
+    }
+    return n;
+}
+
+std::uint8_t TermiosSerialPort::TakeLineError() {
+    return std::exchange(lineError_, 0);
+}
+
+bool TermiosSerialPort::TakeBreak() {
+    return std::exchange(break_, false);
+}
+
+void TermiosSerialPort::OnReadable() {
+    std::uint8_t buf[4096];
+    bool any = false;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buf, sizeof buf);
+        if (n > 0) {
+            Decode(buf, static_cast<std::size_t>(n));
+            any = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // The device went away (a pty whose other side closed): stop listening instead of
+            // waking up for the same error again and again.
+            readNotifier_->setEnabled(false);
+        }
+        break;
+    }
+    CheckCounters();
+    if ((any || lineError_ != 0 || break_) && data_) data_(Available());
+}
+
+void TermiosSerialPort::Decode(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t b = p[i];
+        switch (mark_) {
+            case Mark::kNone:
+                if (b == 0xFF)
+                    mark_ = Mark::kEscape;
+                else
+                    Deliver(b);
+                break;
+            case Mark::kEscape:
+                if (b == 0x00) {
+                    mark_ = Mark::kError;
+                } else {
+                    // 0xFF 0xFF is a data byte 0xFF; anything else was not an escape.
+                    Deliver(0xFF);
+                    if (b != 0xFF) Deliver(b);
+                    mark_ = Mark::kNone;
+                }
+                break;
+            case Mark::kError:
+                MarkedError(b);
+                mark_ = Mark::kNone;
+                break;
+        }
+    }
+}
+
+void TermiosSerialPort::Deliver(std::uint8_t b) {
+    if (Available() >= kInputLimit) {
+        lineError_ = line_error::kBufferOverflow;
+        return;
+    }
+    input_.push_back(b);
+}
+
+// 0xFF 0x00 0x00 is a break; 0xFF 0x00 x a parity or framing error on byte x. The driver's
+// counters tell which, where it has them.
+void TermiosSerialPort::MarkedError(std::uint8_t b) {
+    if (haveCounters_) {
+        const serial_line::ErrorCounters before = counters_;
+        CheckCounters();
+        if (counters_.brk != before.brk || counters_.frame != before.frame ||
+            counters_.parity != before.parity) {
+            if (counters_.brk == before.brk || b != 0) Deliver(b);
+            return;
+        }
+    }
+    if (b == 0x00) {
+        break_ = true;
+        lineError_ = line_error::kBreak;
+        return;
+    }
+    lineError_ = settings_.parity != Parity::kNone ? line_error::kParity : line_error::kFraming;
+    Deliver(b);
+}
+
+void TermiosSerialPort::CheckCounters() {
+    if (!haveCounters_) return;
+    serial_line::ErrorCounters now;
+    if (serial_line::ReadErrorCounters(fd_, now) != 0) return;
+    if (now.bufferOverrun != counters_.bufferOverrun) lineError_ = line_error::kBufferOverflow;
+    if (now.overrun != counters_.overrun) lineError_ = line_error::kOverrun;
+    if (now.parity != counters_.parity) lineError_ = line_error::kParity;
+    if (now.frame != counters_.frame) lineError_ = line_error::kFraming;
+    if (now.brk != counters_.brk) {
+        break_ = true;
+        lineError_ = line_error::kBreak;
+    }
+    counters_ = now;
+}
+
+std::uint8_t TermiosSerialPort::ModemStatus() {
+    const auto s = static_cast<std::uint8_t>(levels_ | changed_);
+    changed_ = 0;
+    return s;
+}
+
+std::uint16_t TermiosSerialPort::AddModemTrigger() {
+    trigger_ = nextTrigger_++;
+    if (nextTrigger_ == 0) nextTrigger_ = 1;
+    armedMask_ = 0;
+    return trigger_;
+}
+
+void TermiosSerialPort::ArmModemTrigger(std::uint16_t trigger, std::uint8_t mask) {
+    if (trigger != 0 && trigger == trigger_) armedMask_ = mask;
+}
+
+void TermiosSerialPort::PollModem() {
+    if (!IsOpen()) return;
+    std::uint8_t levels = 0;
+    if (serial_line::ReadModemLevels(fd_, levels) != 0) return;  // ptys have no modem lines
+    const auto flipped = static_cast<std::uint8_t>(levels ^ levels_);
+    levels_ = levels;
+    changed_ |= static_cast<std::uint8_t>(flipped >> 4);
+    if (trigger_ != 0 && (flipped & armedMask_) != 0) {
+        armedMask_ = 0;
+        if (status_) status_(trigger_);
+    }
+}
+
+void TermiosSerialPort::Write(std::span<const std::uint8_t> bytes) {
+    if (!IsOpen() || bytes.empty()) return;
+    output_.insert(output_.end(), bytes.begin(), bytes.end());
+    FlushOutput();
+}
+
+void TermiosSerialPort::FlushOutput() {
+    std::size_t done = 0;
+    while (done < output_.size()) {
+        const ssize_t n = ::write(fd_, output_.data() + done, output_.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        break;  // the driver's buffer is full: go on when it can take more
+    }
+    output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(done));
+    if (writeNotifier_) writeNotifier_->setEnabled(!output_.empty());
+}
+
+void TermiosSerialPort::OnWritable() {
+    FlushOutput();
+}
+
+std::size_t TermiosSerialPort::OutputPending() const {
+    std::size_t queued = 0;
+    if (IsOpen()) serial_line::OutputQueued(fd_, queued);
+    return output_.size() + queued;
+}
+
+void TermiosSerialPort::SetRts(bool on) {
+    if (IsOpen()) serial_line::SetRts(fd_, on);
+}
+
+void TermiosSerialPort::SetDtr(bool on) {
+    if (IsOpen()) serial_line::SetDtr(fd_, on);
+}
+
+}  // namespace vadrix
