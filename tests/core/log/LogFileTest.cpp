@@ -33,6 +33,57 @@ TEST_F(LogFileTest, AReopenedLogContinuesAfterItsLastRecord) {
     EXPECT_TRUE(tc.ui.messages.empty());
 }
 
+// A wrapped ring written field by field as the file layout describes it, without the store:
+// blocks 2 (oldest), 0 and 1 (current) hold records 1-3, 4-5 and 6-7.
+TEST_F(LogFileTest, ALogWrittenByAnotherProgramOpensAndContinues) {
+    std::vector<std::uint8_t> b(kLogBlocksStart + 3 * kLogBlockSize, 0);
+    WriteLe<std::uint32_t>(b, 0, 0x51050005);
+    WriteLe<std::uint32_t>(b, 4, static_cast<std::uint32_t>(b.size()));
+    WriteLe<std::uint32_t>(b, 8, 2000);
+    WriteLe<std::uint32_t>(b, 16, 484);
+    WriteLe<std::int32_t>(b, 16 + 8, 2);  // protocol variant
+    WriteLe<std::uint32_t>(b, 1016, 292);
+    WriteLe<std::uint32_t>(b, 1308, 292);
+    const std::uint32_t dirValues[] = {128, 3, 2, 1, 3, 1, 7};
+    for (std::size_t i = 0; i < std::size(dirValues); ++i)
+        WriteLe<std::uint32_t>(b, 2000 + 4 * i, dirValues[i]);
+    struct BlockRecords {
+        std::uint32_t block, first, last;
+    };
+    for (const BlockRecords& br : {BlockRecords{2, 1, 3}, {0, 4, 5}, {1, 6, 7}}) {
+        const std::size_t base = kLogBlocksStart + br.block * kLogBlockSize;
+        std::size_t pos = 64;
+        for (std::uint32_t seq = br.first; seq <= br.last; ++seq, pos += 44) {
+            WriteLe<std::uint16_t>(b, base + pos, seq == br.first ? 0 : 44);
+            WriteLe<std::uint16_t>(b, base + pos + 2, 44);
+            b[base + pos + 4] = 40;
+            b[base + pos + 5] = 3;
+            WriteLe<std::int16_t>(b, base + pos + 6, 11);
+            WriteLe<double>(b, base + pos + 8, 46000.0 + seq);
+            WriteLe<std::int32_t>(b, base + pos + 16, static_cast<std::int32_t>(seq));
+            b[base + pos + 24] = 3;
+        }
+        WriteLe<std::uint32_t>(b, base + 4, static_cast<std::uint32_t>(pos - 44 - 64));
+        WriteLe<std::uint32_t>(b, base + 8, br.first);
+        WriteLe<std::uint32_t>(b, base + 12, br.last);
+        WriteLe<std::uint32_t>(b, base + 32, br.last - br.first + 1);
+    }
+    const auto foreign = dir.Write("foreign.lg8", b);
+
+    ctx().general.ProtocolVariant = 0;
+    ASSERT_TRUE(log().Open(foreign, false));
+    EXPECT_EQ(ctx().general.ProtocolVariant, 2);
+    EXPECT_EQ(log().RecordCount(), 7u);
+    ASSERT_TRUE(log().OpenView());
+    EXPECT_EQ(WalkForward(), Range(1, 7));
+    StoreN(1);
+    EXPECT_EQ(log().Directory().NewestSeqNo, 8u);
+    log().ViewToEnd();
+    EXPECT_EQ(log().ViewRecord().PrevLen, 44);  // continues in block 1 behind record 7
+    EXPECT_EQ(log().ViewBlock(), 1u);
+    EXPECT_TRUE(tc.ui.messages.empty());
+}
+
 TEST_F(LogFileTest, AMissingOrEmptyFileBecomesANewLog) {
     for (const char* name : {"missing.lg8", "empty.lg8"}) {
         const auto f = dir / name;
