@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
 
 #include "LogFixture.h"
@@ -85,6 +86,7 @@ TEST(LogKillTest, AKilledWriterLosesAtMostAboutASecond) {
         ++expected;
     } while (tc->log.StepForward());
     EXPECT_EQ(expected - 1, newest);
+    ::testing::Test::RecordProperty("lost_ms", std::to_string(killedAt - newestStoredAt));
     EXPECT_GT(newestStoredAt, killedAt - 1500) << "lost " << killedAt - newestStoredAt << " ms";
 
     // The log continues after its last record.
