@@ -64,7 +64,7 @@ void TermiosSerialPort::Close() {
     input_.clear();
     inputPos_ = 0;
     output_.clear();
-    mark_ = Mark::kNone;
+    marks_.Reset();
     lineError_ = 0;
     break_ = false;
     trigger_ = 0;
@@ -103,7 +103,13 @@ void TermiosSerialPort::OnReadable() {
     for (;;) {
         const ssize_t n = ::read(fd_, buf, sizeof buf);
         if (n > 0) {
-            Decode(buf, static_cast<std::size_t>(n));
+            marks_.Feed(buf, static_cast<std::size_t>(n),
+                        [this](serial_line::MarkDecoder::Item item, std::uint8_t b) {
+                            if (item == serial_line::MarkDecoder::Item::kData)
+                                Deliver(b);
+                            else
+                                MarkedError(item, b);
+                        });
             any = true;
             continue;
         }
@@ -119,34 +125,6 @@ void TermiosSerialPort::OnReadable() {
     if ((any || lineError_ != 0 || break_) && data_) data_(Available());
 }
 
-void TermiosSerialPort::Decode(const std::uint8_t* p, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t b = p[i];
-        switch (mark_) {
-            case Mark::kNone:
-                if (b == 0xFF)
-                    mark_ = Mark::kEscape;
-                else
-                    Deliver(b);
-                break;
-            case Mark::kEscape:
-                if (b == 0x00) {
-                    mark_ = Mark::kError;
-                } else {
-                    // 0xFF 0xFF is a data byte 0xFF; anything else was not an escape.
-                    Deliver(0xFF);
-                    if (b != 0xFF) Deliver(b);
-                    mark_ = Mark::kNone;
-                }
-                break;
-            case Mark::kError:
-                MarkedError(b);
-                mark_ = Mark::kNone;
-                break;
-        }
-    }
-}
-
 void TermiosSerialPort::Deliver(std::uint8_t b) {
     if (Available() >= kInputLimit) {
         lineError_ = line_error::kBufferOverflow;
@@ -155,24 +133,23 @@ void TermiosSerialPort::Deliver(std::uint8_t b) {
     input_.push_back(b);
 }
 
-// 0xFF 0x00 0x00 is a break; 0xFF 0x00 x a parity or framing error on byte x. The driver's
-// counters tell which, where it has them.
-void TermiosSerialPort::MarkedError(std::uint8_t b) {
-    if (haveCounters_) {
-        const serial_line::ErrorCounters before = counters_;
-        CheckCounters();
-        if (counters_.brk != before.brk || counters_.frame != before.frame ||
-            counters_.parity != before.parity) {
-            if (counters_.brk == before.brk || b != 0) Deliver(b);
-            return;
-        }
-    }
-    if (b == 0x00) {
+// A marked byte: the driver's counters tell which error it was, where it has them; else a
+// break is a break and an error is a parity error when parity is on, a framing error if not.
+void TermiosSerialPort::MarkedError(serial_line::MarkDecoder::Item item, std::uint8_t b) {
+    using Item = serial_line::MarkDecoder::Item;
+    const serial_line::ErrorCounters before = counters_;
+    CheckCounters();
+    const bool counted =
+        haveCounters_ && (counters_.brk != before.brk || counters_.frame != before.frame ||
+                          counters_.parity != before.parity);
+    const bool isBreak = counted ? counters_.brk != before.brk && b == 0 : item == Item::kBreak;
+    if (isBreak) {
         break_ = true;
         lineError_ = line_error::kBreak;
         return;
     }
-    lineError_ = settings_.parity != Parity::kNone ? line_error::kParity : line_error::kFraming;
+    if (!counted)
+        lineError_ = settings_.parity != Parity::kNone ? line_error::kParity : line_error::kFraming;
     Deliver(b);
 }
 

@@ -55,13 +55,10 @@ class TermiosSerialPort : public SerialPort {
     const std::string& LastError() const { return lastError_; }
 
   private:
-    enum class Mark : std::uint8_t { kNone, kEscape, kError };
-
     void OnReadable();
     void OnWritable();
-    void Decode(const std::uint8_t* p, std::size_t n);
     void Deliver(std::uint8_t b);
-    void MarkedError(std::uint8_t b);
+    void MarkedError(serial_line::MarkDecoder::Item item, std::uint8_t b);
     void CheckCounters();
     void FlushOutput();
 
@@ -78,7 +75,7 @@ class TermiosSerialPort : public SerialPort {
     std::vector<std::uint8_t> input_;
     std::size_t inputPos_ = 0;
     std::vector<std::uint8_t> output_;
-    Mark mark_ = Mark::kNone;
+    serial_line::MarkDecoder marks_;
     std::uint8_t lineError_ = 0;
     bool break_ = false;
     bool haveCounters_ = false;
