@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <random>
 #include <string>
 
 #include "LogFixture.h"
@@ -141,6 +142,41 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedLogTest, ::testing::ValuesIn(kCases),
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// Random damage anywhere in the directory and the blocks: whatever opens can be walked both
+// ways in a bounded number of steps.
+using RandomDamageTest = LogFixture;
+
+TEST_F(RandomDamageTest, AnyDamageOpensOrIsRefusedAndNeverLoops) {
+    StoreN(kStored);
+    log().Close();
+    const Bytes sound = ReadFileBytes(file);
+    std::mt19937 rng(20261210);
+    std::uniform_int_distribution<std::size_t> anywhere(kLogHeaderSize, sound.size() - 1);
+    std::uniform_int_distribution<std::size_t> inDirectory(kLogHeaderSize, kLogHeaderSize + 44);
+    std::uniform_int_distribution<int> byte(0, 255);
+    const int maxSteps = 4 * (static_cast<int>(kMaxRecordsPerBlock) + 1);
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE(round);
+        Bytes bytes = sound;
+        const int flips = 1 + round % 24;
+        for (int i = 0; i < flips; ++i) {
+            const std::size_t at = i % 5 == 0 ? inDirectory(rng) : anywhere(rng);
+            bytes[at] = static_cast<std::uint8_t>(byte(rng));
+        }
+        const auto damaged = dir.Write("random.lg8", bytes);
+        if (!log().Open(damaged, false, OpenIntent::kChosenFile)) continue;
+        ASSERT_TRUE(log().OpenView());
+        int steps = 0;
+        log().ViewToStart();
+        while (log().StepForward()) ASSERT_LT(++steps, maxSteps);
+        log().ViewToEnd();
+        while (log().StepBack()) ASSERT_LT(++steps, 2 * maxSteps);
+        EXPECT_GE(log().Move(-100000), -maxSteps);
+        StoreN(3);
+        log().Close();
+    }
+}
 
 }  // namespace
 }  // namespace vadrix::testing
