@@ -1,0 +1,395 @@
+#include "transmit/Compose.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "channel/CheckBits.h"
+#include "channel/LinkFields.h"
+#include "transmit/ComposeSteps.h"
+
+namespace vadrix {
+
+namespace {
+
+constexpr int kDataBytes[8] = {2, 1, 2, 2, 5, 5, 9, 9};
+constexpr std::uint8_t kLastMask[8] = {0xFF, 0xFF, 0x01, 0x01, 0x0F, 0x0F, 0xFF, 0xFF};
+constexpr int kPackedBits[8] = {49, 49, 41, 41, 69, 69, 105, 105};
+constexpr int kRotatedBits[8] = {16, 16, 9, 9, 36, 36, 72, 72};
+constexpr std::int32_t kObjectMax = 1023;
+constexpr int kLinkTestExplicitControl = 2;
+constexpr int kLinkTestToggle = 4;
+constexpr int kLinkTestNoSequence = 0;
+
+bool IsEnvelope(const Context& ctx) {
+    return ctx.general.ProtocolVariant == 0 || ctx.general.ProtocolVariant == 1;
+}
+
+int StationCount(const TEmSe& ch) {
+    return std::clamp(ch.P.StationCount, 0, 15);
+}
+
+// A station index beyond the table counts as the first station.
+int ValidStationIndex(const TEmSe& ch, int index) {
+    return index < 0 || index > StationCount(ch) || index >= 16 ? 0 : index;
+}
+
+int PositionOfStation(const TEmSe& ch, int station) {
+    for (int i = 0; i < StationCount(ch); ++i)
+        if (ch.P.StationAddr[i] == station) return i;
+    return 0;
+}
+
+// The index into the station states a definition's sequence numbers belong to.
+int SequenceStationIndex(const TEmSe& ch, const TSendHeader& def) {
+    int i = ValidStationIndex(ch, def.StNr);
+    if (i == StationCount(ch)) i = PositionOfStation(ch, ch.CurrentStation);
+    return std::clamp(i, 0, kStationSlots - 1);
+}
+
+std::uint8_t StationByte(Context& ctx, TEmSe& ch, const TSendHeader& def,
+                         const ComposeHooks& hooks) {
+    std::uint8_t flag = def.Tge != 0 ? 0x80 : 0;
+    if (ctx.general.TrafficKind == 1 && ch.ChannelFunction == 4) {
+        const bool further = hooks.furtherItemDue && hooks.furtherItemDue(ctx, ch);
+        flag = further ? 0 : 0x80;
+    }
+    const int index = ValidStationIndex(ch, def.StNr);
+    const int station = index == StationCount(ch) && ch.ChannelFunction == 4
+                            ? ch.CurrentStation
+                            : ch.P.StationAddr[index];
+    return static_cast<std::uint8_t>((station & ctx.run.MaxStation) | flag);
+}
+
+std::uint32_t Le32(const std::uint8_t* b) {
+    return static_cast<std::uint32_t>(b[0]) | (b[1] << 8) | (b[2] << 16) |
+           (static_cast<std::uint32_t>(b[3]) << 24);
+}
+void PutLe32(std::uint8_t* b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+bool IsBcd(std::uint32_t v, int digits) {
+    for (int i = 0; i < digits; ++i)
+        if (((v >> (4 * i)) & 0xF) > 9) return false;
+    return true;
+}
+std::uint32_t FromBcd(std::uint32_t v, int digits) {
+    std::uint32_t r = 0;
+    for (int i = digits - 1; i >= 0; --i) r = r * 10 + ((v >> (4 * i)) & 0xF);
+    return r;
+}
+std::uint32_t ToBcd(std::uint32_t v, int digits) {
+    std::uint32_t r = 0;
+    for (int i = 0; i < digits; ++i, v /= 10) r |= (v % 10) << (4 * i);
+    return r;
+}
+
+bool TakesTimeTag(int type) {
+    return type == 5 || type == 6 || type == 13 || type == 17 || type == 31 || type == 32 ||
+           type == 61;
+}
+
+void PutWord(std::uint8_t* b, unsigned w) {
+    b[0] = static_cast<std::uint8_t>(w & 0xFF);
+    b[1] = static_cast<std::uint8_t>((w >> 8) & 0xFF);
+}
+
+// The position within the current ten minutes, from the local clock.
+void WriteTimeTag(Context& ctx, int type, TSendEntry& e) {
+    const LocalDateTime now = ctx.clock.Now();
+    const std::uint32_t msOfDay = static_cast<std::uint32_t>(
+        ((now.hour * 60 + now.minute) * 60 + now.second) * 1000 + now.millisecond);
+    const std::uint32_t t = msOfDay % 600000;
+    if (type == 17) {
+        e.B[8] = static_cast<std::uint8_t>((e.B[8] & 0xC0) | ((t / 1000) % 60));
+        return;
+    }
+    const bool early = type == 31 || type == 32 || type == 61;
+    PutWord(&e.B[early ? 0 : 2], t / 10);
+    if (type == 6) e.B[4] = static_cast<std::uint8_t>((e.B[4] & 0x0F) | ((t % 10) << 4));
+}
+
+void WriteDateTime(Context& ctx, TSendEntry& e) {
+    const LocalDateTime now = ctx.clock.Now();
+    const int parts[6] = {now.year % 100, now.month, now.day, now.hour, now.minute, now.second};
+    for (int i = 0; i < 6; ++i) e.B[i] = static_cast<std::uint8_t>(parts[i]);
+}
+
+int OnesFrom(const TTelegram& t, int first, int end) {
+    int n = 0;
+    for (int i = first; i < end; ++i) n += std::popcount(static_cast<unsigned>(t.Frame[i]));
+    return n;
+}
+
+bool IsRequestOnly(std::uint8_t type) {
+    return type == kTypeRequestL || type == kTypeRequestComma;
+}
+
+void ComposeRequestOnly(Context& ctx, TEmSe& ch, const TSendHeader& def) {
+    // The request code is the definition's function code, or its first data byte when the
+    // request marker is set.
+    const int code = def.Ueb == 1 ? def.Entry.B[0] : def.Tfk;
+    const int index = ValidStationIndex(ch, def.StNr);
+    SendRequest(ctx, ch, static_cast<std::uint8_t>(ch.P.StationAddr[index]), code);
+}
+
+// The bytes of a raw definition that fit behind the frame's interface header.
+std::size_t RawBytesThatFit(std::size_t wanted, std::size_t from, std::size_t available) {
+    const std::size_t room = TTelegram::kMaxFrame - from - (from == 0 ? 0 : 2);
+    return std::min({wanted, room, available});
+}
+
+void ComposeRawBits(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
+    const int bits = std::max(0, def.dataCount);
+    TTelegram& t = RecordSetUp(ch);
+    if (!IsEnvelope(ctx)) {
+        // The free bits are the whole frame, sent as they stand.
+        const std::size_t n = RawBytesThatFit((bits + 7) / 8, 0, def.data.size());
+        std::memset(t.Frame, 0, sizeof t.Frame);
+        std::memcpy(t.Frame, def.data.data(), n);
+        t.FrameLen = static_cast<std::int16_t>(n);
+        t.Status = record_code::kRawBits;
+        return;
+    }
+    const std::size_t from = static_cast<std::size_t>(ctx.run.UserDataOffset);
+    const std::size_t n = RawBytesThatFit((bits + 7) / 8, from, def.data.size());
+    t.Frame[4] = 0x02;
+    t.Frame[5] = 0x02;
+    t.Frame[6] = 0x00;
+    t.Frame[7] = static_cast<std::uint8_t>(bits);
+    std::memcpy(t.Frame + from, def.data.data(), n);
+    t.FrameLen = static_cast<std::int16_t>(from + 2 + n);
+    t.Status = record_code::kRawBits;
+    ChecksumStep(t);
+}
+
+void ComposeRawWords(TEmSe& ch, const TelegramDefinition& def) {
+    constexpr std::size_t kFrom = 8;
+    const std::size_t count =
+        RawBytesThatFit(2 * static_cast<std::size_t>(std::max(0, def.dataCount)), kFrom,
+                        def.data.size()) /
+        2;
+    TTelegram& t = RecordSetUp(ch);
+    t.Frame[4] = 0x02;
+    t.Frame[5] = 0x03;
+    t.Frame[6] = 0x00;
+    t.Frame[7] = static_cast<std::uint8_t>(count);
+    std::memcpy(t.Frame + kFrom, def.data.data(), 2 * count);
+    t.FrameLen = static_cast<std::int16_t>(kFrom + 2 + 2 * count);
+    t.Status = record_code::kRawWords;
+    t.Kind = kind::kValueList;
+    ChecksumStep(t);
+}
+
+void ComposeData(Context& ctx, TEmSe& ch, TSendHeader& def, const ComposeHooks& hooks) {
+    TSendEntry& e = def.Entry;
+    const auto type = static_cast<std::uint8_t>(e.Typ);
+    TTelegram& t = RecordSetUp(ch);
+    t.InfoClass = static_cast<std::uint8_t>(type + 1);
+    int p = ctx.run.UserDataOffset;
+    if (TxHasStation(ch)) t.Frame[p++] = StationByte(ctx, ch, def, hooks);
+
+    std::uint8_t control = ControlCode(ctx, ch, def);
+    if (ch.LinkTestFlags[kLinkTestToggle]) control = static_cast<std::uint8_t>(control + 32);
+    t.Frame[p++] = static_cast<std::uint8_t>((control & 0x3F) | ((e.Da & 3) << 6));
+
+    if (def.Shft != 0) AutoChange(e, def.Shft);
+    const int kind = e.Lg & 7;
+    t.Frame[p++] = static_cast<std::uint8_t>(e.TelNr & 0xFF);
+    t.Frame[p++] =
+        static_cast<std::uint8_t>(((e.Sys & 7) << 5) | (kind << 2) | ((e.TelNr >> 8) & 3));
+
+    if (ctx.settings.Option(TSettings::kOptTimeTags) && TakesTimeTag(type))
+        WriteTimeTag(ctx, type, e);
+    else if (type == 33 || type == 62)
+        WriteDateTime(ctx, e);
+    if (ctx.settings.Option(TSettings::kOptCounterIncrement) && (type == 15 || type == 16))
+        StepCounter(e);
+
+    const int n = kDataBytes[kind];
+    for (int i = 0; i < n; ++i) t.Frame[p++] = e.B[i];
+    t.Frame[p - 1] &= kLastMask[kind];
+
+    t.FrameLen = static_cast<std::int16_t>(p);
+    // Type 18 carries odd parity over its user data in the top bit of its last byte.
+    if (type == 18 && OnesFrom(t, 4, p) % 2 == 0) t.Frame[p - 1] ^= 0x80;
+    Finish(ctx, ch, kind);
+}
+
+}  // namespace
+
+int DataBytesOfKind(int kind) {
+    return kDataBytes[kind & 7];
+}
+std::uint8_t LastByteMask(int kind) {
+    return kLastMask[kind & 7];
+}
+int PackedDataBits(int kind, bool withStation) {
+    return kPackedBits[kind & 7] - (withStation ? 0 : 8);
+}
+
+std::uint8_t FrameChecksum(std::span<const std::uint8_t> frame, int length) {
+    if (frame.empty()) return 0;
+    const int first = frame[0] == kFixedStart ? 1 : 4;
+    const int last = std::min<int>(length - 3, static_cast<int>(frame.size()) - 1);
+    unsigned sum = 0;
+    for (int i = first; i <= last; ++i) sum += frame[static_cast<std::size_t>(i)];
+    return static_cast<std::uint8_t>(sum);
+}
+
+bool SequenceAllowed(const Context& ctx, const TEmSe& ch, int dataKind) {
+    if (ch.LinkTestFlags[kLinkTestNoSequence]) return false;
+    switch (dataKind & 3) {
+        case 0:
+        case 1:
+            return true;
+        case 3:
+            return ctx.general.DataSync == 1;
+        default:
+            return false;
+    }
+}
+
+std::uint8_t ControlCode(Context& ctx, TEmSe& ch, const TSendHeader& def) {
+    if (ch.LinkTestFlags[kLinkTestExplicitControl])
+        return static_cast<std::uint8_t>(((def.Ueb & 1) << 5) | (def.Tfk & 31));
+    const auto type = static_cast<std::uint8_t>(def.Entry.Typ);
+    switch (ch.ChannelFunction) {
+        case 0:
+            return type < 18 || (type >= 25 && type <= 44) ? kNoSeq : 0;
+        case 2:
+        case 4:
+            break;
+        default:
+            return 0;
+    }
+    TStationState& st = ch.StationState[SequenceStationIndex(ch, def)];
+    std::uint32_t s = st.W1;
+    if (s != kNoSeq && SequenceAllowed(ctx, ch, def.Entry.Da)) {
+        s = s >= 30 ? 1 : s + 1;
+        st.W2 = s;
+        if (s == st.W3) st.W4 = 1;
+    }
+    return static_cast<std::uint8_t>(((st.W4 & 1) << 5) + (s & 31));
+}
+
+void ComposeTelegram(Context& ctx, TEmSe& ch, TelegramDefinition def, const ComposeHooks& hooks) {
+    const auto type = static_cast<std::uint8_t>(def.head.Entry.Typ);
+    if (IsRequestOnly(type))
+        ComposeRequestOnly(ctx, ch, def.head);
+    else if (type == kTypeRawBits)
+        ComposeRawBits(ctx, ch, def);
+    else if (type == kTypeRawWords)
+        ComposeRawWords(ch, def);
+    else
+        ComposeData(ctx, ch, def.head, hooks);
+}
+
+void ComposeTelegram(Context& ctx, TEmSe& ch, TSendTelegram& t, const ComposeHooks& hooks) {
+    ComposeTelegram(ctx, ch, TelegramDefinition{t.Head, t.DataCount, t.Data}, hooks);
+}
+
+void SendRequest(Context& ctx, TEmSe& ch, std::uint8_t station, int code) {
+    TTelegram& t = RecordSetUp(ch);
+    const int p = ctx.run.UserDataOffset;
+    t.Frame[p] = static_cast<std::uint8_t>((station & 0x7F) | ((code & 1) ? 0x80 : 0));
+    t.Frame[p + 1] = static_cast<std::uint8_t>((code >> 1) & 7);
+    t.FrameLen = static_cast<std::int16_t>(p + 2);
+    Finish(ctx, ch, 0);
+    if (ctx.general.ProtocolVariant != 2) return;
+    // Variant 2 sends requests without data in the fixed frame.
+    t.Frame[0] = kFixedStart;
+    std::memmove(t.Frame + 1, t.Frame + 4, 4);
+    std::memset(t.Frame + 5, 0, 4);
+    t.FrameLen = 5;
+}
+
+void SendRequestCode(Context& ctx, TEmSe& ch, std::uint32_t code, const ComposeHooks& hooks) {
+    TSendHeader def{};
+    def.Entry = TSendEntry{};
+    std::memset(def.Entry.B, 0, sizeof def.Entry.B);
+    def.Entry.Akt = 0;
+    def.Entry.Da = 0;
+    def.Entry.Sys = 0;
+    def.Entry.B[0] = static_cast<std::uint8_t>(code & 0xFF);
+    def.Entry.B[1] = static_cast<std::uint8_t>((code >> 8) & 0xFF);
+    def.Entry.TelNr = static_cast<std::uint16_t>((code >> 16) & 0x3FF);
+    def.Entry.Lg = static_cast<std::uint8_t>((code >> 28) & 7);
+    def.Entry.Typ = static_cast<std::int8_t>(kTypeRequestCode);
+    def.AnstDa = 0;
+    def.AnstByte = 0;
+    def.AnzT = 0;
+    def.Send = 0;
+    def.WZt = 0;
+    def.StNr = ch.ChannelFunction == 3 ? ch.StationIdx : 0;
+    ComposeData(ctx, ch, def, hooks);
+}
+
+void SendEmptyAck(Context& ctx, TEmSe& ch) {
+    TTelegram& t = RecordSetUp(ch);
+    t.Status = record_code::kEmptyAck;
+    t.Kind = 0;
+    if (!IsEnvelope(ctx)) {
+        std::memset(t.Frame, 0, 4);
+        t.FrameLen = 1;
+        return;
+    }
+    const int p = ctx.run.UserDataOffset;
+    t.Frame[p] = 0;
+    t.FrameLen = static_cast<std::int16_t>(p + 3);
+    t.Frame[4] = 0x02;
+    t.Frame[5] = 0x02;
+    t.Frame[6] = 0x00;
+    t.Frame[7] = 7;
+    ChecksumStep(t);
+}
+
+void AutoChange(TSendEntry& e, int mode) {
+    if (mode != 1 && mode != 2) return;
+    if (e.Typ == 18) {
+        // A walking bit over the first data byte and on through the object numbers.
+        if (mode == 1) {
+            if (e.B[0] >= 128) {
+                e.B[0] = 1;
+                e.TelNr = static_cast<std::uint16_t>(std::min<int>(e.TelNr + 1, kObjectMax));
+            } else {
+                e.B[0] = static_cast<std::uint8_t>(e.B[0] * 2);
+            }
+        } else if (e.B[0] == 1) {
+            e.B[0] = 128;
+            e.TelNr = static_cast<std::uint16_t>(std::max<int>(e.TelNr - 1, 0));
+        } else {
+            e.B[0] = static_cast<std::uint8_t>(e.B[0] / 2);
+        }
+        return;
+    }
+    const int bits = kRotatedBits[e.Lg & 7];
+    const std::span<std::uint8_t> data(e.B);
+    if (mode == 1) {
+        const bool top = BitAt(data, bits - 1);
+        for (int i = bits - 1; i > 0; --i) SetBitAt(data, i, BitAt(data, i - 1));
+        SetBitAt(data, 0, top);
+    } else {
+        const bool bottom = BitAt(data, 0);
+        for (int i = 0; i + 1 < bits; ++i) SetBitAt(data, i, BitAt(data, i + 1));
+        SetBitAt(data, bits - 1, bottom);
+    }
+}
+
+void StepCounter(TSendEntry& e) {
+    constexpr std::uint32_t kCountMask = 0x0FFFFFFF;
+    constexpr std::uint32_t kToggle = 1u << 29;
+    const std::uint32_t v = Le32(e.B);
+    const std::uint32_t high = (v & ~kCountMask) ^ kToggle;
+    std::uint32_t count = v & kCountMask;
+    if (e.Typ == 16) {
+        count = (count + 15) & kCountMask;
+    } else {
+        std::uint32_t decimal = IsBcd(count, 7) ? FromBcd(count, 7) + 15 : count;
+        if (decimal > 9999999) decimal -= 10000000;
+        count = ToBcd(decimal % 10000000, 7);
+    }
+    PutLe32(e.B, high | count);
+}
+
+}  // namespace vadrix

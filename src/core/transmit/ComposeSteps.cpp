@@ -1,0 +1,87 @@
+#include "transmit/ComposeSteps.h"
+
+#include <algorithm>
+#include <span>
+
+#include "channel/CheckBits.h"
+#include "channel/LinkFields.h"
+#include "transmit/Compose.h"
+
+namespace vadrix {
+
+namespace {
+
+LinkLayout LayoutFor(const Context& ctx) {
+    return {ctx.general.ProtocolVariant, ctx.run.UserDataOffset, ctx.run.MaxStation};
+}
+
+void FillDerivedFields(const Context& ctx, TTelegram& t) {
+    const LinkLayout l = LayoutFor(ctx);
+    if (IsShort(t, l)) {
+        t.Station = ShortStation(t, l);
+        return;
+    }
+    t.Station = t.DataShift < 0 ? 0 : StationField(t, l);
+    t.LenCode = LenCodeField(t, l);
+    t.DataKind = DataKindField(t, l);
+    t.TelNo = TelNoField(t, l);
+}
+
+// The user data from index 8 become a bit string of n data bits and m check bits.
+void PackBits(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind) {
+    const int h = ctx.run.UserDataOffset;
+    int n = 11;
+    int c = 2;
+    if (t.FrameLen != h + 4) {
+        n = PackedDataBits(kind, TxHasStation(ch));
+        c = (static_cast<int>(std::min<std::uint32_t>(ch.P.Line[1].CheckCode, 2)) + 1) * 2;
+    }
+    const int m = CheckBitCount(c);
+    const std::span<std::uint8_t> bits = std::span(t.Frame).subspan(kEnvelopeBitsPos);
+    // Whatever lies past the data bits is cleared before the check bits go there.
+    for (int i = n; i < 8 * static_cast<int>(bits.size()); ++i) SetBitAt(bits, i, false);
+    AppendCheckBits(bits, n, c);
+    t.FrameLen = static_cast<std::int16_t>(h + 2 + (n + m + 7) / 8);
+    t.Frame[4] = 0x02;
+    t.Frame[5] = 0x02;
+    t.Frame[6] = 0x00;
+    t.Frame[7] = static_cast<std::uint8_t>(n + m);
+}
+
+}  // namespace
+
+std::uint32_t TxAddressSetting(const TEmSe& ch) {
+    return ch.P.AddrBytes[std::clamp<int>(ch.TxSource, 1, 4) - 1];
+}
+
+TTelegram& RecordSetUp(TEmSe& ch) {
+    TTelegram& t = ch.TxBuffer;
+    t = TTelegram{};
+    t.Status = record_code::kComposed;
+    t.Kind = kind::kVariable;
+    t.Frame[0] = kVariableStart;
+    t.Frame[3] = kVariableStart;
+    t.Source = ch.TxSource;
+    t.DataShift = static_cast<std::int8_t>(static_cast<int>(TxAddressSetting(ch)) - 1);
+    return t;
+}
+
+void ChecksumStep(TTelegram& t) {
+    const int len = std::clamp<int>(t.FrameLen, 6, TTelegram::kMaxFrame);
+    t.FrameLen = static_cast<std::int16_t>(len);
+    t.Frame[len - 2] = FrameChecksum(t.Frame, len);
+    t.Frame[len - 1] = kStopByte;
+    t.Frame[1] = static_cast<std::uint8_t>(len - 6);
+    t.Frame[2] = static_cast<std::uint8_t>(len - 6);
+}
+
+void Finish(Context& ctx, TEmSe& ch, int kind) {
+    TTelegram& t = ch.TxBuffer;
+    t.FrameLen = static_cast<std::int16_t>(t.FrameLen + 2);
+    FillDerivedFields(ctx, t);
+    const int variant = ctx.general.ProtocolVariant;
+    if (variant == 0 || variant == 1) PackBits(ctx, ch, t, kind);
+    ChecksumStep(t);
+}
+
+}  // namespace vadrix

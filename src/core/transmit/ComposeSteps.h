@@ -1,0 +1,25 @@
+#pragma once
+// The steps every composed record shares: set-up, finish and the checksum step.
+
+#include <cstdint>
+
+#include "common/Context.h"
+
+namespace vadrix {
+
+// The station-address setting of the channel's transmit direction.
+std::uint32_t TxAddressSetting(const TEmSe& ch);
+inline bool TxHasStation(const TEmSe& ch) {
+    return TxAddressSetting(ch) != 0;
+}
+
+// Clears the transmit record: record code "(", kind 3, both start bytes, the channel id and
+// the address-length byte.
+TTelegram& RecordSetUp(TEmSe& ch);
+// With the frame length counting checksum and end byte: checksum, 0x16 and both length bytes.
+void ChecksumStep(TTelegram& t);
+// Length + 2, the derived fields, in variants 0 and 1 the bit packing (by kind), then the
+// checksum step.
+void Finish(Context& ctx, TEmSe& ch, int kind);
+
+}  // namespace vadrix

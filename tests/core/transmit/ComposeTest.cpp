@@ -1,0 +1,365 @@
+#include "transmit/Compose.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include "channel/Channel.h"
+#include "support/TestContext.h"
+#include "transmit/InterfaceTelegrams.h"
+#include "transmit/Repetition.h"
+
+namespace vadrix {
+namespace {
+
+using testing::TestContext;
+
+std::vector<std::uint8_t> FrameOf(const TTelegram& t) {
+    return {t.Frame, t.Frame + t.FrameLen};
+}
+
+struct ComposeTest : ::testing::Test {
+    void SetVariant(int variant) {
+        tc->general.ProtocolVariant = variant;
+        InitChannel(*tc, tc->emse1);
+    }
+    TSendTelegram Definition(int type, int kind) {
+        TSendTelegram t;
+        t.Head.Entry.Typ = static_cast<std::int8_t>(type);
+        t.Head.Entry.Lg = static_cast<std::uint8_t>(kind);
+        return t;
+    }
+    TestContext tc;
+    TEmSe& ch = tc->emse1;
+};
+
+TEST_F(ComposeTest, FixedFrameRequestInVariantTwo) {
+    SetVariant(2);
+    SendRequest(*tc, ch, 5, 3);
+    EXPECT_EQ(FrameOf(ch.TxBuffer), (std::vector<std::uint8_t>{0x10, 0x85, 0x01, 0x86, 0x16}));
+    EXPECT_EQ(ch.TxBuffer.Status, record_code::kComposed);
+    EXPECT_EQ(ch.TxBuffer.Source, ch.TxSource);
+}
+
+TEST_F(ComposeTest, KindOneWithStationByte) {
+    SetVariant(2);
+    ch.P.StationAddr[0] = 9;
+    TSendTelegram t = Definition(1, 1);
+    t.Head.Entry.B[0] = 0x5A;
+    ComposeTelegram(*tc, ch, t);
+    const TTelegram& r = ch.TxBuffer;
+    ASSERT_EQ(r.FrameLen, 11);
+    EXPECT_EQ(r.Frame[1], 5);
+    EXPECT_EQ(r.Frame[2], 5);
+    EXPECT_EQ(r.Frame[4], 9);
+    EXPECT_EQ(r.Frame[8], 0x5A);
+    EXPECT_EQ(r.Frame[9], FrameChecksum(r.Frame, 11));
+    EXPECT_EQ(r.Frame[10], 0x16);
+    EXPECT_EQ(r.InfoClass, 2);  // type + 1
+    EXPECT_EQ(r.DataShift, 0);
+    EXPECT_EQ(r.Station, 9);
+    EXPECT_EQ(r.TelNo, 520);
+}
+
+TEST_F(ComposeTest, WithoutStationByteAndWithTheLastFlag) {
+    SetVariant(2);
+    ch.P.AddrBytes[ch.TxSource - 1] = 0;
+    TSendTelegram t = Definition(1, 0);
+    ComposeTelegram(*tc, ch, t);
+    EXPECT_EQ(ch.TxBuffer.FrameLen, 4 + 5 + 2);
+    EXPECT_EQ(ch.TxBuffer.DataShift, -1);
+
+    ch.P.AddrBytes[ch.TxSource - 1] = 1;
+    ch.P.StationAddr[0] = 3;
+    t.Head.Tge = 1;
+    ComposeTelegram(*tc, ch, t);
+    EXPECT_EQ(ch.TxBuffer.Frame[4], 0x83);
+}
+
+TEST_F(ComposeTest, SequenceNumbersStepAndWrap) {
+    SetVariant(2);
+    ch.ChannelFunction = 2;
+    ch.StationState[0].W1 = 28;
+    TSendTelegram t = Definition(1, 0);
+    t.Head.Entry.Da = 0;
+    std::vector<int> sent;
+    for (int i = 0; i < 4; ++i) {
+        ComposeTelegram(*tc, ch, t);
+        sent.push_back(ch.TxBuffer.Frame[5] & 31);
+        StoreForRepetition(*tc, ch, ch.TxBuffer);
+    }
+    EXPECT_EQ(sent, (std::vector<int>{29, 30, 1, 2}));
+    EXPECT_EQ(ch.StationState[0].Slot(30).Frame[5] & 31, 30);
+
+    // A station whose last number is 31 keeps sending 31.
+    ch.StationState[0].W1 = kNoSeq;
+    ComposeTelegram(*tc, ch, t);
+    EXPECT_EQ(ch.TxBuffer.Frame[5] & 31, 31);
+    StoreForRepetition(*tc, ch, ch.TxBuffer);
+    EXPECT_EQ(ch.StationState[0].W1, kNoSeq);
+
+    // The stop number sets the toggle bit.
+    ch.StationState[0].W1 = 4;
+    ch.StationState[0].W3 = 5;
+    ComposeTelegram(*tc, ch, t);
+    EXPECT_EQ(ch.TxBuffer.Frame[5] & 0x3F, 0x20 | 5);
+}
+
+TEST_F(ComposeTest, SequencingByDataKind) {
+    SetVariant(2);
+    ch.ChannelFunction = 4;
+    ch.StationState[0].W1 = 7;
+    TSendHeader h;
+    h.Entry.Da = 2;  // cyclic data carry no new number
+    EXPECT_EQ(ControlCode(*tc, ch, h), 7);
+    h.Entry.Da = 3;
+    tc->general.DataSync = 0;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 7);
+    tc->general.DataSync = 1;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 8);
+    ch.LinkTestFlags[0] = true;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 7);
+    ch.LinkTestFlags[0] = false;
+    ch.LinkTestFlags[2] = true;  // explicit control byte
+    h.Ueb = 1;
+    h.Tfk = 9;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 0x20 | 9);
+    ch.LinkTestFlags[2] = false;
+    ch.ChannelFunction = 0;
+    h.Entry.Typ = 17;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 31);
+    h.Entry.Typ = 18;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 0);
+    h.Entry.Typ = 44;
+    EXPECT_EQ(ControlCode(*tc, ch, h), 31);
+}
+
+TEST_F(ComposeTest, CountersOfTypesFifteenAndSixteen) {
+    struct Case {
+        int type;
+        std::uint32_t before, after;
+    };
+    const Case cases[] = {
+        {15, 0x09999995, 0x20000010},  // 9999995 + 15 wraps past 9999999
+        {15, 0x0000000A, 0x20000010},  // not BCD: taken as it is
+        {15, 0x20000001, 0x00000016},  // bit 29 toggles back
+        {15, 0xD0000099, 0xF0000114},  // the other top bits stay
+        {16, 0x0FFFFFF5, 0x20000004},  // 28-bit wrap
+    };
+    for (const Case& c : cases) {
+        TSendEntry e;
+        e.Typ = static_cast<std::int8_t>(c.type);
+        for (int i = 0; i < 4; ++i) e.B[i] = static_cast<std::uint8_t>(c.before >> (8 * i));
+        StepCounter(e);
+        const std::uint32_t v =
+            e.B[0] | (e.B[1] << 8) | (e.B[2] << 16) | (static_cast<std::uint32_t>(e.B[3]) << 24);
+        EXPECT_EQ(v, c.after) << std::hex << c.before;
+    }
+}
+
+TEST_F(ComposeTest, AutoChange) {
+    TSendEntry e;
+    e.Typ = 1;
+    e.Lg = 2;
+    e.B[0] = 0x00;
+    e.B[1] = 0x01;
+    AutoChange(e, 1);
+    EXPECT_EQ(e.B[0], 0x01);
+    EXPECT_EQ(e.B[1], 0x00);
+    AutoChange(e, 2);
+    EXPECT_EQ(e.B[0], 0x00);
+    EXPECT_EQ(e.B[1], 0x01);
+
+    TSendEntry walk;
+    walk.Typ = 18;
+    walk.B[0] = 0x80;
+    walk.TelNr = 1023;
+    AutoChange(walk, 1);
+    EXPECT_EQ(walk.B[0], 1);
+    EXPECT_EQ(walk.TelNr, 1023);  // no further than the last object
+    AutoChange(walk, 2);
+    EXPECT_EQ(walk.B[0], 128);
+    EXPECT_EQ(walk.TelNr, 1022);
+}
+
+TEST_F(ComposeTest, TimeTagsAndDateFromTheClock) {
+    SetVariant(2);
+    tc->settings.Options[TSettings::kOptTimeTags] = 1;
+    tc.clock.now = {2026, 12, 10, 13, 27, 45, 678};
+    TSendTelegram t = Definition(6, 4);  // t = 7 min 45.678 s into the ten minutes
+    ComposeTelegram(*tc, ch, t);
+    const unsigned tag = 465678 / 10;
+    EXPECT_EQ(t.Head.Entry.B[2], tag & 0xFF);
+    EXPECT_EQ(t.Head.Entry.B[3], tag >> 8);
+    EXPECT_EQ(t.Head.Entry.B[4] >> 4, 8);
+
+    TSendTelegram t17 = Definition(17, 6);
+    t17.Head.Entry.B[8] = 0xC0;
+    ComposeTelegram(*tc, ch, t17);
+    EXPECT_EQ(t17.Head.Entry.B[8], 0xC0 | 45);
+
+    TSendTelegram d = Definition(33, 6);
+    ComposeTelegram(*tc, ch, d);
+    const std::uint8_t expected[6] = {26, 12, 10, 13, 27, 45};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(d.Head.Entry.B[i], expected[i]);
+}
+
+TEST_F(ComposeTest, TypeEighteenCarriesOddParity) {
+    SetVariant(2);
+    for (std::uint8_t b : {0x00, 0x01, 0x03}) {
+        TSendTelegram t = Definition(18, 0);
+        t.Head.Entry.B[0] = b;
+        ComposeTelegram(*tc, ch, t);
+        int ones = 0;
+        for (int i = 4; i < ch.TxBuffer.FrameLen - 2; ++i)
+            ones += std::popcount(ch.TxBuffer.Frame[i]);
+        EXPECT_EQ(ones % 2, 1) << int{b};
+    }
+}
+
+TEST_F(ComposeTest, RequestCodesAndEmptyAck) {
+    SetVariant(2);
+    SendRequestCode(*tc, ch, kCyclicRequestCode);
+    const TTelegram& r = ch.TxBuffer;
+    EXPECT_EQ(r.TelNo, 512);
+    EXPECT_EQ(r.LenCode, 0);
+    EXPECT_EQ(r.Frame[8], 0xAA);
+    EXPECT_EQ(r.Frame[9], 0x55);
+    EXPECT_EQ(r.InfoClass, 0);  // type 255 + 1
+
+    SendRequestCode(*tc, ch, kStartupRequestCode);
+    EXPECT_EQ(r.TelNo, 781);
+    EXPECT_EQ(r.LenCode, 4);
+    EXPECT_EQ(r.Frame[8], 0x08);
+
+    SendEmptyAck(*tc, ch);
+    EXPECT_EQ(FrameOf(r), (std::vector<std::uint8_t>{0x00}));
+    EXPECT_EQ(r.Status, record_code::kEmptyAck);
+
+    SetVariant(1);
+    SendEmptyAck(*tc, ch);
+    EXPECT_EQ(r.FrameLen, 11);
+    EXPECT_EQ(r.Frame[7], 7);
+    EXPECT_EQ(r.Frame[1], 5);
+    EXPECT_EQ(r.Frame[10], 0x16);
+}
+
+TEST_F(ComposeTest, RawDefinitions) {
+    SetVariant(2);
+    TSendTelegram m = Definition(kTypeRawBits, 0);
+    m.DataCount = 20;
+    m.Data[0] = 0x68;
+    m.Data[2] = 0x0F;
+    ComposeTelegram(*tc, ch, m);
+    EXPECT_EQ(FrameOf(ch.TxBuffer), (std::vector<std::uint8_t>{0x68, 0x00, 0x0F}));
+    EXPECT_EQ(ch.TxBuffer.Status, record_code::kRawBits);
+
+    SetVariant(1);
+    ComposeTelegram(*tc, ch, m);
+    EXPECT_EQ(ch.TxBuffer.FrameLen, 8 + 2 + 3);
+    EXPECT_EQ(ch.TxBuffer.Frame[7], 20);
+    EXPECT_EQ(ch.TxBuffer.Frame[8], 0x68);
+
+    TSendTelegram n = Definition(kTypeRawWords, 0);
+    n.DataCount = 2;
+    n.Data[0] = 1;
+    n.Data[3] = 4;
+    ComposeTelegram(*tc, ch, n);
+    EXPECT_EQ(ch.TxBuffer.FrameLen, 8 + 2 + 4);
+    EXPECT_EQ(ch.TxBuffer.Frame[5], 3);
+    EXPECT_EQ(ch.TxBuffer.Frame[11], 4);
+    EXPECT_EQ(ch.TxBuffer.Status, record_code::kRawWords);
+    EXPECT_EQ(ch.TxBuffer.Kind, kind::kValueList);
+
+    // A count larger than the frame can hold is cut to what fits.
+    n.DataCount = 100000;
+    ComposeTelegram(*tc, ch, n);
+    EXPECT_LE(ch.TxBuffer.FrameLen, static_cast<int>(TTelegram::kMaxFrame));
+    m.DataCount = 8 * 264;
+    ComposeTelegram(*tc, ch, m);
+    EXPECT_LE(ch.TxBuffer.FrameLen, static_cast<int>(TTelegram::kMaxFrame));
+}
+
+TEST_F(ComposeTest, ConfigTelegramAndFileBlocks) {
+    SetVariant(0);
+    ch.P.Line[1].BitRate = 1200;
+    BuildConfigTelegram(*tc, ch);
+    const TTelegram& r = ch.TxBuffer;
+    EXPECT_EQ(r.FrameLen, 58);
+    EXPECT_EQ(r.Frame[1], 52);
+    EXPECT_EQ(r.Frame[4], 1);
+    EXPECT_EQ(r.Frame[7], 48);
+    EXPECT_EQ(r.Frame[8 + 16 + 2] | (r.Frame[8 + 16 + 3] << 8), 1200);
+    EXPECT_EQ(r.Frame[8 + 9], 125);
+    EXPECT_EQ(r.Frame[8 + 10], 5);
+    EXPECT_EQ(r.Frame[56], FrameChecksum(r.Frame, 58));
+
+    TransferFile file;
+    file.in = std::make_unique<std::istringstream>(std::string(300, 'a'));
+    file.nextBlock = 7;
+    tc->run.TransferFileOpen = true;
+    ASSERT_TRUE(BuildFileBlock(*tc, ch, file));
+    EXPECT_EQ(r.FrameLen, 250);
+    EXPECT_EQ(r.Frame[5], 7);
+    EXPECT_EQ(r.Frame[7], 240);
+    EXPECT_TRUE(file.IsOpen());
+    ASSERT_TRUE(BuildFileBlock(*tc, ch, file));
+    EXPECT_EQ(r.FrameLen, 70);
+    EXPECT_EQ(r.Frame[5], 8);
+    EXPECT_FALSE(file.IsOpen());  // the short block ended the transfer
+    EXPECT_FALSE(tc->run.TransferFileOpen);
+    EXPECT_FALSE(BuildFileBlock(*tc, ch, file));
+}
+
+TEST_F(ComposeTest, RepetitionStoreSetUp) {
+    SetVariant(2);
+    ch.P.StationAddr[0] = 4;
+    ch.P.StationAddr[1] = 6;
+    ch.P.StationCount = 2;
+    ch.StationState[1].W4 = 1;
+    InitRepetitionStore(*tc, ch);
+    const TStationState& st = ch.StationState[1];
+    EXPECT_EQ(st.W1, kNoSeq);
+    EXPECT_EQ(st.W2, 0u);
+    EXPECT_EQ(st.W3, 30u);
+    EXPECT_EQ(st.W4, 1u);  // the toggle bit is kept
+    const TTelegram& slot = st.Slots[11];
+    EXPECT_EQ(FrameOf(slot),
+              (std::vector<std::uint8_t>{0x68, 6, 6, 0x68, 6, 12, 0x00, 0x02, 0xAA, 0x55,
+                                         FrameChecksum(slot.Frame, 12), 0x16}));
+    EXPECT_EQ(slot.TelNo, 512);
+
+    // Channel 2 keeps no store while the monitor device runs on channel 1.
+    tc->general.ProtocolVariant = 1;
+    tc->emse2.StationState[0].W1 = 5;
+    InitRepetitionStore(*tc, tc->emse2);
+    EXPECT_EQ(tc->emse2.StationState[0].W1, 5u);
+}
+
+TEST_F(ComposeTest, BitPackingAppendsCheckBits) {
+    SetVariant(1);
+    struct Case {
+        int kind, check;
+        bool station;
+        int bits;
+    };
+    const Case cases[] = {
+        {0, 0, true, 49 + 2},   {1, 1, true, 49 + 10},  {3, 2, true, 41 + 16},
+        {5, 1, false, 61 + 10}, {7, 2, true, 105 + 16}, {6, 0, false, 97 + 2},
+    };
+    for (const Case& c : cases) {
+        ch.P.Line[1].CheckCode = static_cast<std::uint32_t>(c.check);
+        ch.P.AddrBytes[ch.TxSource - 1] = c.station ? 1 : 0;
+        TSendTelegram t = Definition(1, c.kind);
+        ComposeTelegram(*tc, ch, t);
+        const TTelegram& r = ch.TxBuffer;
+        EXPECT_EQ(r.Frame[7], c.bits) << c.kind;
+        EXPECT_EQ(r.FrameLen, 8 + 2 + (c.bits + 7) / 8) << c.kind;
+        EXPECT_EQ(r.Frame[4], 2);
+        EXPECT_EQ(r.Frame[5], 2);
+    }
+}
+
+}  // namespace
+}  // namespace vadrix
