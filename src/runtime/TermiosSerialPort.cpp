@@ -57,8 +57,14 @@ bool TermiosSerialPort::Open(int portNumber, const SerialSettings& settings, std
 }
 
 void TermiosSerialPort::Close() {
-    readNotifier_.reset();
-    writeNotifier_.reset();
+    // A handler may close the port from inside the notifier's own signal: the notifiers are
+    // switched off now and deleted once control is back in the event loop.
+    for (auto* n : {&readNotifier_, &writeNotifier_}) {
+        if (!*n) continue;
+        (*n)->setEnabled(false);
+        (*n)->disconnect();
+        n->release()->deleteLater();
+    }
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     input_.clear();

@@ -109,6 +109,23 @@ TEST_F(TermiosPortTest, FramerReceivesThroughThePort) {
     EXPECT_FALSE(port.IsOpen());
 }
 
+TEST_F(TermiosPortTest, HandlerMayCloseThePort) {
+    std::string error;
+    ASSERT_TRUE(port.Open(3, {}, error)) << error;
+    int events = 0;
+    port.SetDataHandler([&](std::size_t) {
+        ++events;
+        port.Close();
+    });
+    pty.Send({0x01, 0x02});
+    EXPECT_TRUE(testing::PumpUntil([&] { return events > 0; }));
+    pty.Send({0x03});
+    testing::PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(events, 1);
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_TRUE(port.Open(3, {}, error)) << error;  // and opens again
+}
+
 TEST_F(TermiosPortTest, OutputPendingCountsTheQueue) {
     std::string error;
     ASSERT_TRUE(port.Open(3, {}, error)) << error;

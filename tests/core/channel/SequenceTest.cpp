@@ -124,6 +124,23 @@ TEST_F(ReceptionTest, ShortTelegramsOfFunction4SetPollAddresses) {
     EXPECT_EQ(Ch().StationIdx, 1);
 }
 
+TEST_F(ReceptionTest, Function3NotesShortAddressesAndTheReplyDeadline) {
+    Start(1, 1, 1);
+    Feed(Envelope(2, 1, 0, 13, ShortBits(1, 0)));
+    EXPECT_EQ(Ch().ShortAddr0, 1);
+    Feed(Envelope(2, 1, 0, 13, ShortBits(1, 2)));
+    EXPECT_EQ(Ch().ShortAddrX, 1);
+    // A broken telegram while polling forgets the station that was asked.
+    Ch().PollPhase = 1;
+    Feed({0x68, 0x01});
+    Pause();
+    EXPECT_EQ(Ch().ShortAddr0, -1);
+    tc->run.TickCount = 50;
+    Feed(Envelope(2, 1, 0, 51, MonitoredBits(2, 1, 3, 0, 0x10)));
+    EXPECT_EQ(Last().Status, 40);
+    EXPECT_EQ(Ch().ReplyDeadline, 50 + Ch().ReplyTicks);
+}
+
 TEST_F(ReceptionTest, ReceivedTelegramReadiesMatchingSendItems) {
     Start(2, 2);
     TSendHeader& byTel = tc->sendTelegrams.Items[3].Head;
