@@ -58,5 +58,62 @@ TEST(RandomStream, EveryByteFedIsStoredOnChannel2) {
     EXPECT_GT(sink.byStatus[8], 0u);
 }
 
+// Parameters from a damaged settings or log file and garbage on the line, in every mode:
+// nothing may read or write outside the records.
+TEST(RandomStream, HostileParametersAndGarbageInEveryMode) {
+    std::mt19937 rng(99);
+    for (int variant = 0; variant <= 4; ++variant) {
+        for (int round = 0; round < 20; ++round) {
+            SCOPED_TRACE(::testing::Message() << "variant " << variant << " round " << round);
+            TestContext tc;
+            CountingSink sink;
+            FakeSerialPort port1;
+            FakeSerialPort port2;
+            tc->general.ProtocolVariant = variant;
+            tc->general.TrafficKind = static_cast<int>(rng() % 2);
+            tc->general.DataSync = static_cast<int>(rng() % 2);
+            tc->channelHooks.sink = &sink;
+            DeriveChannel2(*tc);
+            for (TEmSe* ch : {&tc->emse1, &tc->emse2}) {
+                for (auto& a : ch->P.AddrBytes) a = rng() % 4 == 0 ? rng() : rng() % 3;
+                for (auto& l : ch->P.Line) l.CheckCode = rng() % 5;
+                for (auto& l : ch->P.Line) l.BitRate = static_cast<std::int32_t>(rng() % 3) - 1;
+                ch->P.StationCount = static_cast<std::int32_t>(rng() % 40) - 5;
+                ch->P.Function = rng() % 4;
+                ch->P.SpikeFilter = static_cast<std::uint8_t>(rng() % 2);
+                ch->P.Baud = static_cast<std::int32_t>(rng() % 3) - 1;
+                ch->P.DataBits = static_cast<std::uint8_t>(rng());
+                ch->P.Parity = static_cast<std::uint8_t>(rng());
+                ch->P.ComNumber = 1 + rng() % 64;
+                ch->P.ModemWatch = static_cast<std::uint8_t>(rng());
+            }
+            BindChannel(*tc, tc->emse1, port1);
+            BindChannel(*tc, tc->emse2, port2);
+            std::string error;
+            OpenPorts(*tc, error);
+            for (int i = 0; i < 200; ++i) {
+                std::vector<std::uint8_t> block(rng() % 300);
+                for (auto& b : block) {
+                    const unsigned r = rng() % 32;
+                    b = r == 0   ? 0x68
+                        : r == 1 ? 0x10
+                        : r == 2 ? static_cast<std::uint8_t>(rng())
+                                 : static_cast<std::uint8_t>(rng() % 12);
+                }
+                if (rng() % 8 == 0) port2.InjectLineError(static_cast<std::uint8_t>(rng() % 10));
+                (rng() % 2 ? port1 : port2).Inject(block);
+                if (rng() % 10 == 0) port1.SetModemLevels(static_cast<std::uint8_t>(rng()));
+                tc.clock.Advance(rng() % 500);
+                tc->run.TickCount += 1;
+                ChannelTick(*tc, tc->emse1);
+                ChannelTick(*tc, tc->emse2);
+            }
+            ClosePorts(*tc);
+            EXPECT_EQ(tc->emse1.RxCount, 0);
+            EXPECT_EQ(tc->emse2.RxCount, 0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vadrix::testing
