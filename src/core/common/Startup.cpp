@@ -1,7 +1,6 @@
 #include "common/Startup.h"
 
-#include <charconv>
-
+#include "channel/Channel.h"
 #include "common/DataFiles.h"
 #include "common/Language.h"
 #include "common/SendDefaults.h"
@@ -9,26 +8,7 @@
 
 namespace vadrix {
 
-namespace {
-
-std::int32_t BaudFromList(const Context& ctx, std::uint32_t index) {
-    const std::string_view text = ctx.Txt(txt::kBaudListBase + static_cast<int>(index));
-    std::int32_t baud = 0;
-    std::from_chars(text.data(), text.data() + text.size(), baud);
-    return baud;
-}
-
-}  // namespace
-
-void SetUpChannels(Context& ctx) {
-    ctx.emse1.P.Baud = BaudFromList(ctx, ctx.emse1.P.BaudIndex);
-    ctx.emse1.RxSource = 1;
-    ctx.emse1.TxSource = 2;
-    ctx.emse2 = ctx.emse1;
-    ctx.emse2.RxSource = 3;
-    ctx.emse2.TxSource = 4;
-    ctx.emse2.P.StationAddr[0] = 2;
-}
+void SetUpChannels(Context& ctx) { DeriveChannel2(ctx); }
 
 StartOutcome InitCommon(Context& ctx, Platform& platform) {
     ctx.run.ProgramDirectory = platform.ExecutablePath().parent_path();
