@@ -33,6 +33,11 @@ void ReadFreeBits(std::string_view text, TSendTelegram& t);
 
 // A frame copied into the free data, 8 bits per byte.
 void TakeFrameAsFreeBits(std::span<const std::uint8_t> frame, TSendTelegram& t);
+// The telegram as its sending channel would compose it now, as free bits: the whole frame
+// in variant 2; in variants 0 and 1 the packed bit string behind the interface header with
+// the bit count that header gives. The telegram, the channel's transmit record and its
+// sequence state are left as they were; only Data and DataCount change.
+void ConvertToFreeBits(Context& ctx, TSendTelegram& t);
 // Type 78 right after such a conversion: each byte on a line, least significant bit first,
 // each bit followed by a blank, a blank before the ninth column; then the lock time.
 std::string FormatFrameAsLevels(const TSendTelegram& t, int lockTime);

@@ -6,6 +6,7 @@
 #include "editors/FreeData.h"
 #include "editors/InfoCell.h"
 #include "editors/TypeCodes.h"
+#include "support/TestContext.h"
 
 namespace vadrix {
 namespace {
@@ -205,6 +206,38 @@ TEST(LevelWords, FormatsWithValueTexts) {
     EXPECT_EQ(FormatNumber("%.1f", 12.5), "12.5");
     EXPECT_EQ(FormatNumber(">%.0f", 20410), ">20410");
     EXPECT_EQ(FormatNumber("%s%d%", 1), "%s%d%");  // foreign conversions are not filled
+}
+
+}  // namespace
+}  // namespace vadrix
+
+namespace vadrix {
+namespace {
+
+TEST(FreeBitsConversion, ComposedFrameBecomesFreeBitsWithoutSideEffects) {
+    testing::TestContext tc;
+    tc->general.ProtocolVariant = 2;
+    tc->run.UserDataOffset = 4;
+    tc->emse1.ChannelFunction = 2;
+    tc->emse1.StationState[0].W1 = 5;
+    TSendTelegram t;
+    t.Head.Entry.Typ = 5;
+    t.Head.Entry.Lg = 4;
+    t.Head.Entry.Da = 0;
+    t.Head.Shft = 1;
+    const TSendEntry entry = t.Head.Entry;
+    ConvertToFreeBits(*tc, t);
+    EXPECT_EQ(t.DataCount, 8 * (4 + 4 + 5 + 2));
+    EXPECT_EQ(t.Data[0], 0x68);
+    EXPECT_EQ(t.Data[5], 6);  // the next sequence number
+    EXPECT_EQ(std::memcmp(&t.Head.Entry, &entry, sizeof entry), 0);
+    EXPECT_EQ(tc->emse1.StationState[0].W2, 0u);
+    EXPECT_EQ(tc->emse1.TxBuffer.FrameLen, 0);
+
+    tc->general.ProtocolVariant = 1;
+    tc->run.UserDataOffset = 8;
+    ConvertToFreeBits(*tc, t);
+    EXPECT_EQ(t.DataCount, 69 + 2);  // the packed bits, check bits included
 }
 
 }  // namespace
