@@ -20,6 +20,18 @@ TEST(Channel, DerivedChannel2DiffersInSourcesAndFirstStation) {
     EXPECT_EQ(tc->emse2.RxLed.indicator, Indicator::kRxLed2);
 }
 
+TEST(Channel, BaudRateComesFromTheBaudList) {
+    TestContext tc;
+    tc->texts.ReplaceTxt(657 + 8, "19200");
+    tc->texts.ReplaceTxt(657 + 9, "fast");
+    DeriveChannel2(*tc);
+    EXPECT_EQ(tc->emse1.P.Baud, 19200);
+    EXPECT_EQ(tc->emse2.P.Baud, 19200);
+    tc->emse1.P.BaudIndex = 9;  // a text without a number keeps the rate
+    TakeBaudFromList(*tc, tc->emse1);
+    EXPECT_EQ(tc->emse1.P.Baud, 19200);
+}
+
 TEST(Channel, FrameGapAndChannelFunctionByMode) {
     struct Case {
         int variant;
