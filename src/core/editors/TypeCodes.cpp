@@ -49,6 +49,42 @@ void ApplyTypeTemplate(const TypeTemplate& t, int type, TSendEntry& e) {
     e.Typ = static_cast<std::int8_t>(type);
 }
 
+TypeView TypeViewOf(int type, int templateLg) {
+    TypeView v;
+    if (type >= kTypeFreeBits) {
+        v.memo = true;
+        v.groupA = v.groupB = false;
+        v.memoHint = type == kTypeFreeBits ? 801 : 802;
+    } else if (type == 44 || type == 76) {
+        // Request-only types: no entry fields; the station and function code get own labels.
+        v.groupB = false;
+        v.stationLabel = 245;
+        v.functionLabel = 246;
+    }
+    v.infoFields = templateLg <= 3 ? 2 : templateLg <= 5 ? 5 : 9;
+    return v;
+}
+
+std::string_view TypeListName(const Context& ctx, int type) {
+    if (type == kTypeFreeBits) return ctx.Txt(txt::kTypeFreeBits);
+    if (type == kTypeLevelWords) return ctx.Txt(txt::kTypeLevelSequence);
+    return ctx.Txt(txt::kTypeNameBase + type);
+}
+
+bool ApplyTypeChange(const Context& ctx, TSendTelegram& working, int& previousType, int type) {
+    if (type < 0 || type == previousType) return false;
+    const TypeTemplate t = TypeTemplateOf(ctx, type);
+    TSendEntry& e = working.Head.Entry;
+    const std::uint8_t akt = e.Akt;
+    const std::uint8_t sys = e.Sys;
+    ApplyTypeTemplate(t, type, e);
+    e.Akt = akt;
+    e.Sys = sys;
+    if (previousType != -1) working.Head.Bez.assign(TypeListName(ctx, type).substr(0, 27));
+    previousType = type;
+    return true;
+}
+
 std::string TypeShortName(const Context& ctx, int type) {
     const std::string_view name = ctx.Txt(txt::kTypeNameBase + type);
     return name.size() < 2 ? std::string() : std::string(name.substr(1, 4));

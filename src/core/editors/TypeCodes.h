@@ -33,6 +33,28 @@ TypeTemplate TypeTemplateOf(const Context& ctx, int type);
 // and type; Akt and Sys keep their values.
 void ApplyTypeTemplate(const TypeTemplate& t, int type, TSendEntry& e);
 
+// What the telegram editor shows for a type: the memo (types 77 and 78) or the field
+// groups, the labels of the station list and the function code field, and how many
+// information-byte fields the template's length code asks for.
+struct TypeView {
+    bool memo = false;
+    bool groupA = true;  // station list, shift, function code
+    bool groupB = true;  // the entry fields
+    int stationLabel = 140;
+    int functionLabel = 145;
+    int memoHint = 0;
+    int infoFields = 2;
+};
+TypeView TypeViewOf(int type, int templateLg);
+
+// The name a type has in the type list: texts 50 + type, then 127 and 128.
+std::string_view TypeListName(const Context& ctx, int type);
+
+// The type change of the telegram editor: nothing for a negative type or the previous one;
+// otherwise the template of the new type goes into the entry, the telegram takes the type's
+// name unless the form is being filled (previous type -1), and previousType becomes type.
+bool ApplyTypeChange(const Context& ctx, TSendTelegram& working, int& previousType, int type);
+
 // Characters 2 to 5 of the type's name text.
 std::string TypeShortName(const Context& ctx, int type);
 

@@ -242,3 +242,36 @@ TEST(FreeBitsConversion, ComposedFrameBecomesFreeBitsWithoutSideEffects) {
 
 }  // namespace
 }  // namespace vadrix
+
+namespace vadrix {
+namespace {
+
+TEST(TypeChange, TemplateNameAndFieldGroups) {
+    testing::TestContext tc;
+    ASSERT_TRUE(tc->texts.LoadFile(std::string(VADRIX_SOURCE_DIR) + "/lang/Q5Text.usa").ok());
+    TSendTelegram t;
+    t.Head.Entry.Typ = 5;
+    t.Head.Bez.assign("mine");
+    int previous = -1;
+    // Filling the form keeps the stored name.
+    EXPECT_TRUE(ApplyTypeChange(*tc, t, previous, 5));
+    EXPECT_EQ(t.Head.Bez.str(), "mine");
+    EXPECT_FALSE(ApplyTypeChange(*tc, t, previous, 5));
+    EXPECT_TRUE(ApplyTypeChange(*tc, t, previous, 12));
+    EXPECT_EQ(t.Head.Bez.str(), std::string(tc->Txt(50 + 12)).substr(0, 27));
+    const TypeTemplate tpl = TypeTemplateOf(*tc, 12);
+    EXPECT_EQ(t.Head.Entry.TelNr, tpl.TelNr);
+    EXPECT_EQ(t.Head.Entry.Lg, tpl.Lg);
+    EXPECT_EQ(t.Head.Entry.Typ, 12);
+
+    EXPECT_FALSE(TypeViewOf(44, 4).groupB);
+    EXPECT_EQ(TypeViewOf(76, 4).stationLabel, 245);
+    EXPECT_TRUE(TypeViewOf(3, 2).groupB);
+    EXPECT_EQ(TypeViewOf(3, 2).infoFields, 2);
+    EXPECT_EQ(TypeViewOf(3, 5).infoFields, 5);
+    EXPECT_TRUE(TypeViewOf(78, 0).memo);
+    EXPECT_EQ(TypeViewOf(77, 0).memoHint, 801);
+}
+
+}  // namespace
+}  // namespace vadrix
