@@ -24,6 +24,13 @@ Bytes WithByte(Bytes b, std::size_t i, std::uint8_t v) {
 
 const Bytes kGoodLong = Long(1, 0, 0, 0x123);
 
+// Station, control, object number, kind byte of kind 1 and its one data byte.
+Bytes KindOnePayload() {
+    Bytes p = LongPayload(1, 0, 0, 0x10, 0x5A, false, 1);
+    p.pop_back();
+    return p;
+}
+
 auto LineError(std::uint8_t code) {
     return [code](ReceptionRig& r) { r.Port().InjectLineError(code); };
 }
@@ -50,6 +57,13 @@ const std::vector<StatusCase> kCases = {
      0,
      0,
      Variable(LongPayload(1, 0, 0, 0x10, 0, false, 4)),
+     {26}},
+    {"kind 1 with its single data byte", 2, 0, 0, Variable(KindOnePayload()), {40}},
+    {"kind 1 with two data bytes",
+     2,
+     0,
+     0,
+     Variable(LongPayload(1, 0, 0, 0x10, 0, false, 1)),
      {26}},
     {"data kind 2 without sequence number", 2, 0, 0, Long(1, 0, 2, 0x10), {29}},
     {"loose bytes", 2, 0, 0, {1, 2, 3}, {5}},

@@ -80,10 +80,7 @@ class RoundTrip : public ::testing::TestWithParam<LineSetup> {
             const bool refused = GetParam().variant != 2 && toNoStation && (code & 0x0F) != 0;
             return {true, refused ? rx_status::kShortFunction : rx_status::kGood, station};
         }
-        // Kinds 2 and 3 without a sequence number are refused by the category check, and in
-        // variant 2 the length check counts six link bytes for every kind up to 3.
-        if (GetParam().variant == 2 && def.Head.Entry.Lg == 1)
-            return {false, rx_status::kBitCount, station};
+        // Kinds 2 and 3 without a sequence number are refused by the category check.
         const int seq = SequenceNumber(sent, l);
         if (seq == 0 && def.Head.Entry.Da >= 2) return {false, rx_status::kCategory, station};
         return {false, rx_status::kGood, station};
