@@ -13,12 +13,16 @@
 #include "common/Settings.h"
 #include "common/TextTable.h"
 #include "common/UserInterface.h"
+#include "log/LogSink.h"
 #include "log/TelLog.h"
 
 namespace vadrix {
 
 struct Context {
-    Context(Clock& c, EventLoop& l, UserInterface& u) : clock(c), loop(l), ui(u) {}
+    // Reception stores into the live log unless a test wires another sink.
+    Context(Clock& c, EventLoop& l, UserInterface& u) : clock(c), loop(l), ui(u) {
+        channelHooks.sink = &logSink;
+    }
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
@@ -35,7 +39,8 @@ struct Context {
     TEmSe emse1;
     TEmSe emse2;
     ChannelHooks channelHooks;  // where reception hands telegrams and bytes
-    TTelLog log{*this};  // declared last: it finishes its file while the rest still lives
+    TTelLog log{*this};         // declared late: it finishes its file while the rest still lives
+    LogSink logSink{log};
 
     std::string_view Txt(int n) const { return texts.Txt(n); }
 };
