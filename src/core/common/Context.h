@@ -13,15 +13,18 @@
 #include "common/Settings.h"
 #include "common/TextTable.h"
 #include "common/UserInterface.h"
+#include "filters/Filter.h"
 #include "log/LogSink.h"
 #include "log/TelLog.h"
 
 namespace vadrix {
 
 struct Context {
-    // Reception stores into the live log unless a test wires another sink.
+    // Reception stores into the live log unless a test wires another sink; the log applies
+    // the filters' test.
     Context(Clock& c, EventLoop& l, UserInterface& u) : clock(c), loop(l), ui(u) {
         channelHooks.sink = &logSink;
+        InstallFilterTest(log);
     }
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
