@@ -1,0 +1,361 @@
+#include "log/Output.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "common/Context.h"
+#include "common/DataFiles.h"
+#include "common/TextIds.h"
+#include "common/TimeBase.h"
+#include "filters/Filter.h"
+#include "log/PageCanvas.h"
+#include "log/TelLog.h"
+
+namespace vadrix {
+namespace {
+
+constexpr std::int64_t kProgressStep = 100;
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::filesystem::path Absolute(const std::filesystem::path& p) {
+    std::error_code ec;
+    const std::filesystem::path a = std::filesystem::absolute(p, ec);
+    return (ec ? p : a).lexically_normal();
+}
+
+// Where the lines and records of a run go.
+class Target {
+  public:
+    virtual ~Target() = default;
+    virtual bool Open() = 0;
+    // False when the line could not be written.
+    virtual bool Line(std::string_view text) = 0;
+    virtual bool Record(const TTelegram&) { return true; }
+    virtual bool WritesLines() const { return true; }
+    virtual bool IsPrinter() const { return false; }
+    // The printer begins a new sheet for every page after the first.
+    virtual void BeginPage(int) {}
+    virtual bool PageFull() const { return false; }
+    virtual void Cancel() {}
+    virtual bool Close() = 0;
+};
+
+// Text lines in UTF-8, one line end each.
+class TextTarget : public Target {
+  public:
+    TextTarget(std::filesystem::path file) : file_(std::move(file)) {}
+    TextTarget(std::FILE* open) : out_(open), owned_(false) {}
+    ~TextTarget() override { Close(); }
+
+    bool Open() override {
+        if (out_ != nullptr) return true;
+        out_ = std::fopen(file_.c_str(), "wb");
+        if (out_ != nullptr) std::setvbuf(out_, nullptr, _IOFBF, 1 << 16);
+        return out_ != nullptr;
+    }
+    bool Line(std::string_view text) override {
+        const bool ascii = std::all_of(text.begin(), text.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (ascii) return Put(text);
+        return Put(Cp1252ToUtf8(text));
+    }
+    bool Close() override {
+        if (out_ == nullptr) return true;
+        bool ok = std::fflush(out_) == 0 && std::ferror(out_) == 0;
+        if (owned_) ok = std::fclose(out_) == 0 && ok;
+        out_ = nullptr;
+        return ok;
+    }
+
+  private:
+    bool Put(std::string_view s) {
+        if (std::fwrite(s.data(), 1, s.size(), out_) != s.size()) return false;
+        return std::fputc('\n', out_) != EOF;
+    }
+
+    std::filesystem::path file_;
+    std::FILE* out_ = nullptr;
+    bool owned_ = true;
+};
+
+// The printer: lines down the page from the top margin, a new page below the bottom limit.
+class PrinterTarget : public Target {
+  public:
+    explicit PrinterTarget(PageCanvas& canvas) : canvas_(canvas) {}
+
+    bool Open() override {
+        if (!canvas_.BeginJob()) return false;
+        left_ = canvas_.PixelsPerInchX() / 3;
+        top_ = canvas_.PixelsPerInchY() / 2;
+        bottom_ = canvas_.PageHeight() - top_;
+        step_ = std::max(1, canvas_.TextHeight("X"));
+        y_ = top_;
+        return true;
+    }
+    bool Line(std::string_view text) override {
+        if (aborted_) return true;
+        canvas_.DrawText(left_, y_, text);
+        y_ += step_;
+        return true;
+    }
+    bool IsPrinter() const override { return true; }
+    void BeginPage(int page) override {
+        if (page > 1 && !aborted_) canvas_.NewPage();
+        y_ = top_;
+    }
+    // A page shorter than its margins still takes one line per page.
+    bool PageFull() const override { return y_ > bottom_ && y_ > top_; }
+    void Cancel() override {
+        if (!aborted_) canvas_.AbortJob();
+        aborted_ = true;
+    }
+    bool Close() override {
+        if (!aborted_) canvas_.EndJob();
+        return true;
+    }
+
+  private:
+    PageCanvas& canvas_;
+    int left_ = 0, top_ = 0, bottom_ = 0, step_ = 1, y_ = 0;
+    bool aborted_ = false;
+};
+
+// A new log file: the passing records numbered from 1, in a ring that grows rather than
+// wraps. The writer reports its write errors in the live log's error flag; the flag is
+// kept for the live log and the writer's errors are told apart here.
+class LogTarget : public Target {
+  public:
+    LogTarget(Context& ctx, std::filesystem::path file)
+        : ctx_(ctx),
+          file_(std::move(file)),
+          log_(std::make_unique<TTelLog>(ctx, TTelLog::Role::kWriter)) {}
+    ~LogTarget() override { Close(); }
+
+    bool Open() override {
+        log_->AssignFile(file_);
+        return Guarded([&] { return log_->Create(); });
+    }
+    bool Line(std::string_view) override { return true; }
+    bool WritesLines() const override { return false; }
+    bool Record(const TTelegram& rec) override {
+        TTelegram copy = rec;
+        copy.SeqNo = static_cast<std::int32_t>(log_->Directory().NewestSeqNo + 1);
+        return Guarded([&] {
+            log_->AppendRecord(copy);
+            return true;
+        });
+    }
+    bool Close() override {
+        if (!log_->IsOpen()) return true;
+        return Guarded([&] { return log_->Finish(); });
+    }
+
+  private:
+    template <typename F>
+    bool Guarded(F f) {
+        const bool before = ctx_.run.LogErrorFlag;
+        ctx_.run.LogErrorFlag = false;
+        const bool ok = f() && !ctx_.run.LogErrorFlag;
+        ctx_.run.LogErrorFlag = before;
+        return ok;
+    }
+
+    Context& ctx_;
+    std::filesystem::path file_;
+    std::unique_ptr<TTelLog> log_;
+};
+
+// One run of the output over the context's log.
+class OutputRun {
+  public:
+    OutputRun(Context& ctx, Target& target, const OutputOptions& o)
+        : ctx_(ctx), log_(ctx.log), target_(target), o_(o), gen_(ctx, o.descriptions) {}
+
+    OutputResult Run() {
+        if (!target_.Open()) {
+            target_.Close();
+            return OutputResult::kTargetFailed;
+        }
+        const bool viewWasOpen = log_.ViewOpen();
+        OutputResult r = viewWasOpen || log_.OpenView() ? Walk() : OutputResult::kLogUnreadable;
+        if (!target_.Close() && r == OutputResult::kDone) r = OutputResult::kWriteFailed;
+        if (!viewWasOpen) log_.CloseView();
+        return r;
+    }
+
+  private:
+    bool Csv() const { return o_.interpret.format == DisplayFormat::afCsv; }
+
+    OutputResult Walk() {
+        log_.ViewToStart();
+        // A first record that the filter rejects is not written either.
+        const bool any = log_.Passes() || log_.NextPassing();
+        const std::int64_t count = any ? log_.RecordCount() : -1;
+        const std::int64_t base = std::int64_t{log_.Directory().OldestSeqNo} - 1;
+        remembered_ = any ? log_.ViewRecord().Time : 0;
+        if (!BeginPage()) return OutputResult::kWriteFailed;
+        std::int64_t lastUpdate = LLONG_MIN;
+        while (any) {
+            const TTelegram& rec = log_.ViewRecord();
+            const std::int64_t rel = rec.SeqNo - base;
+            if (rel > count) break;
+            if (!WriteRecord(rec, rel)) return OutputResult::kWriteFailed;
+            if (lastUpdate == LLONG_MIN || rel - lastUpdate > kProgressStep) {
+                lastUpdate = rel;
+                if (Cancelled(rel, count)) return Cancel();
+            }
+            if (!log_.NextPassing()) break;
+        }
+        return Line(ctx_.Txt(txt::kOutputEnd)) ? OutputResult::kDone : OutputResult::kWriteFailed;
+    }
+
+    bool WriteRecord(const TTelegram& rec, std::int64_t rel) {
+        if (std::floor(rec.Time) != std::floor(remembered_)) {
+            remembered_ = rec.Time;
+            if (!Line(ShortDate(rec.Time))) return false;
+        }
+        if (!target_.WritesLines()) return target_.Record(rec);
+        gen_.Prepare(o_.interpret, rec, previousTime_, rel);
+        bool wrote = false;
+        for (std::string line = gen_.NextLine(); !line.empty(); line = gen_.NextLine()) {
+            if (!Line(line)) return false;
+            wrote = true;
+        }
+        previousTime_ = gen_.PreviousTime();
+        if (wrote && (target_.IsPrinter() || !Csv())) return Line("");
+        return true;
+    }
+
+    bool Cancelled(std::int64_t rel, std::int64_t count) {
+        ctx_.loop.ProcessPending();
+        if (!o_.progress) return false;
+        const auto percent = static_cast<int>(count > 0 ? rel * 100 / count : 100);
+        return o_.progress(std::clamp(percent, 0, 100));
+    }
+
+    OutputResult Cancel() {
+        Line(ctx_.Txt(txt::kOutputCancelled));
+        target_.Cancel();
+        return OutputResult::kCancelled;
+    }
+
+    bool Line(std::string_view text) {
+        if (!target_.WritesLines()) return true;
+        if (target_.PageFull() && !BeginPage()) return false;
+        return target_.Line(text);
+    }
+
+    bool BeginPage() {
+        if (!target_.WritesLines()) return true;
+        target_.BeginPage(++page_);
+        return target_.Line(Csv() ? std::string(ctx_.Txt(txt::kExportHeading)) : PageHeading()) &&
+               target_.Line("");
+    }
+
+    std::string PageHeading() const {
+        std::string name =
+            o_.headingName.empty() ? ctx_.run.LogFilePath.filename().string() : o_.headingName;
+        if (name.size() < 32) name.resize(32, ' ');
+        std::string line = name;
+        line += ctx_.Txt(txt::kPageDate);
+        line += ShortDate(remembered_);
+        line += ' ';
+        line += ctx_.Txt(txt::kPageNumber);
+        char number[16];
+        std::snprintf(number, sizeof number, "%3d", page_);
+        line += number;
+        const std::string desc = DescriptionLine(ctx_, o_.interpret);
+        if (desc.size() < 60) line.append(60 - desc.size(), ' ');
+        line += desc;
+        return line;
+    }
+
+    Context& ctx_;
+    TTelLog& log_;
+    Target& target_;
+    const OutputOptions& o_;
+    LineGenerator gen_;
+    double remembered_ = 0;
+    double previousTime_ = 0;
+    int page_ = 0;
+};
+
+}  // namespace
+
+std::string ShortDate(double time) {
+    if (!std::isfinite(time) || std::fabs(time) > 3e6) time = 0;  // no calendar for garbage
+    int y = 0, m = 0, d = 0;
+    DecodeDateSerial(time, y, m, d);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y);
+    return buf;
+}
+
+std::string DescriptionLine(const Context& ctx, const InterpretSettings& s) {
+    const int format = static_cast<int>(s.format);
+    const bool timeLine = s.timeLine || s.format == DisplayFormat::afCsv;
+    std::string line(ctx.Txt(txt::kDisplayModeBase));  // the output shows the log, not online
+    line += ctx.Txt(txt::kViewFilterBase + (ctx.general.DisplayFilter.FilterOn != 0 ? 1 : 0));
+    line += ctx.Txt(txt::kViewTextBase + format);
+    line += ctx.Txt(txt::kViewTextBase + (timeLine ? 1 : 0));
+    return line;
+}
+
+std::filesystem::path OutputTargetName(const Context& ctx, const std::filesystem::path& typed,
+                                       OutputKind kind) {
+    std::filesystem::path name = typed;
+    if (!name.has_parent_path()) name = ctx.run.DataDirectory / name;
+    if (kind == OutputKind::kLogFile)
+        name.replace_extension(TextPath(ctx.Txt(txt::kLogFileExt)));
+    else if (kind == OutputKind::kTextFile && !name.has_extension())
+        name += ".txt";
+    return name;
+}
+
+bool IsLiveLogFile(const Context& ctx, const std::filesystem::path& file) {
+    const std::filesystem::path& live = ctx.run.LogFilePath;
+    if (live.empty()) return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(file, live, ec)) return true;
+    return Lower(Absolute(file).string()) == Lower(Absolute(live).string());
+}
+
+OutputResult WriteLog(Context& ctx, const std::filesystem::path& file, OutputKind kind,
+                      const OutputOptions& options) {
+    if (kind != OutputKind::kPrinter && IsLiveLogFile(ctx, file)) {
+        ctx.ui.ShowMessage(ctx.Txt(txt::kOutputIsLiveLog), MessageKind::kError,
+                           MessageButtons::kOk);
+        return OutputResult::kLiveLogTarget;
+    }
+    std::unique_ptr<Target> target;
+    switch (kind) {
+        case OutputKind::kTextFile:
+            target = std::make_unique<TextTarget>(file);
+            break;
+        case OutputKind::kLogFile:
+            target = std::make_unique<LogTarget>(ctx, file);
+            break;
+        case OutputKind::kPrinter:
+            if (options.printer == nullptr) return OutputResult::kTargetFailed;
+            target = std::make_unique<PrinterTarget>(*options.printer);
+            break;
+    }
+    return OutputRun(ctx, *target, options).Run();
+}
+
+OutputResult WriteLogText(Context& ctx, std::FILE* out, const OutputOptions& options) {
+    TextTarget target(out);
+    return OutputRun(ctx, target, options).Run();
+}
+
+}  // namespace vadrix
