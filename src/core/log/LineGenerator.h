@@ -40,6 +40,9 @@ struct InterpretSettings {
     std::uint8_t noStation = 0;
     char bitChars[2] = {'0', '1'};
     char separator = ';';
+    char thousands = '.';  // the number and date style of the language
+    char decimal = ',';
+    bool dayFirst = true;  // short date dd.mm.yyyy, else mm/dd/yyyy
     // Font and background colour of E1, S1, E2, S2, headings, faulty telegrams and events.
     std::uint8_t colours[6][2] = {{2, 15}, {1, 15}, {4, 15}, {7, 15}, {16, 15}, {3, 15}};
 
@@ -78,8 +81,18 @@ class LineGenerator {
     // How many records were prepared (the view counts its work with it).
     std::int64_t PreparedCount() const { return prepared_; }
 
+    // What a record's lines are made of; the count of its data lines is known beforehand
+    // except for the continuation of a decoded line.
+    enum class Body { kNone, kValueList, kBitBytes, kHexDump, kDecoded };
+    struct Plan {
+        bool header = false;
+        Body body = Body::kNone;
+        int dataLines = 0;  // kDecoded: 1, a continuation is found when the line is made
+    };
+
   private:
     struct Impl;
+    static Plan MakePlan(const InterpretSettings& s, const TTelegram& rec);
     const Context& ctx_;
     const Descriptions* desc_;
     InterpretSettings s_{};
@@ -93,7 +106,12 @@ class LineGenerator {
     std::int64_t prepared_ = 0;
     std::string continuation_;
     int contIndent_ = 0;
-    std::string out_;  // reused for every line
+    Plan plan_{};
+    int frameLen_ = 0;  // FrameLen kept inside the frame buffer
+    std::string out_;   // reused for every line
+    std::string scratch_;
+    double dateDay_ = -1;  // the day whose short date is in dateText_
+    std::string dateText_;
 };
 
 }  // namespace vadrix

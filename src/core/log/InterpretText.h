@@ -1,0 +1,42 @@
+#pragma once
+// The small pieces that interpreted lines are built from: bit strings, measured values, time
+// stamps and byte ranges. Each appends to a line that is reused from record to record.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vadrix {
+
+class TTextTable;
+
+// Text n, or nothing for numbers outside the table.
+std::string_view TextOrEmpty(const TTextTable& t, int n);
+
+// The low `bits` bits of v, most significant first, with the two bit characters; a blank
+// before the last four when longer than four; right-aligned in width (0: not aligned).
+void AppendBits(std::string& out, std::uint32_t v, int bits, const char bitChars[2],
+                int width = 12);
+
+// A measured-value word: bits 0..10 the number, 11 the "#" mark, 12..13 the range (x10, x1,
+// x0.1, x0.01), 15 "H"/"L"; right-aligned in 8.
+void AppendMeasured(std::string& out, const TTextTable& t, std::uint16_t w, char decimal,
+                    int width = 8);
+
+// Splits a stored time (days since 30 December 1899 with fraction) into whole days and the
+// milliseconds of the day; damaged values give day 0 and 0 ms.
+void SplitTime(double time, std::int64_t& day, std::int64_t& msOfDay);
+// "hh:mm:ss,zzz" (withMs) or "hh:mm:ss".
+void AppendTimeOfDay(std::string& out, std::int64_t msOfDay, bool withMs);
+// The short date of a day number.
+void AppendShortDate(std::string& out, std::int64_t day, bool dayFirst);
+
+// "first-last:  " (1-based), right-aligned in width.
+void AppendRange(std::string& out, int first, int last, int width);
+
+// Hex digits of a byte run: "XX " each, one more blank after every fourth byte.
+void AppendHexBytes(std::string& out, const std::uint8_t* bytes, int n);
+// The bytes as characters, below 32 shown as ".".
+void AppendByteChars(std::string& out, const std::uint8_t* bytes, int n);
+
+}  // namespace vadrix
