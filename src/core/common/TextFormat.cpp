@@ -166,9 +166,9 @@ void PutText(std::string& out, std::string_view t, const Spec& s) {
 
 }  // namespace
 
-void AppendFormat(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args,
+void AppendFormat(std::string& out, std::string_view fmt, std::span<const FmtArg> args,
                   char decimal) {
-    const FmtArg* next = args.begin();
+    std::size_t next = 0;
     std::size_t i = 0;
     while (i < fmt.size()) {
         const std::size_t pct = fmt.find('%', i);
@@ -190,8 +190,8 @@ void AppendFormat(std::string& out, std::string_view fmt, std::initializer_list<
             continue;
         }
         i = j;
-        if (next == args.end()) continue;  // more directives than values: nothing
-        const FmtArg& a = *next++;
+        if (next == args.size()) continue;  // more directives than values: nothing
+        const FmtArg& a = args[next++];
         if (a.type() == FmtArg::Type::kText && s.conv != 's') {
             PutText(out, a.AsText(), Spec{s.left, false, false, false, s.width, -1, 's'});
         } else if (s.conv == 's') {

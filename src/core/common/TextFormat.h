@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,8 +43,12 @@ class FmtArg {
 inline constexpr int kMaxFormatWidth = 255;
 
 // Appends fmt with its placeholders filled to out. decimal is the decimal separator of %f.
-void AppendFormat(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args,
+void AppendFormat(std::string& out, std::string_view fmt, std::span<const FmtArg> args,
                   char decimal = '.');
+inline void AppendFormat(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args,
+                         char decimal = '.') {
+    AppendFormat(out, fmt, std::span<const FmtArg>(args.begin(), args.size()), decimal);
+}
 std::string FormatText(std::string_view fmt, std::initializer_list<FmtArg> args,
                        char decimal = '.');
 
