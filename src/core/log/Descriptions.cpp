@@ -226,7 +226,7 @@ bool LoadDescriptions(Context& ctx, Descriptions& d, const std::filesystem::path
             errors.Add(lineNo);
             continue;
         }
-        if (p.last < p.first) continue;
+        if (p.last < p.first || d.index_.size() >= Descriptions::kMaxPairs) continue;
         // One entry serves all numbers of a range: their entries would be equal anyway.
         const auto at = static_cast<std::uint32_t>(d.buffer_.size());
         d.buffer_.push_back(static_cast<char>(p.font));
