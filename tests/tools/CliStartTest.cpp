@@ -3,43 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdio>
-#include <cstdlib>
+#include "CliRun.h"
 
-#include "support/TempDir.h"
-
-namespace vadrix {
+namespace vadrix::testing {
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs a copy of vadrix-cli placed in dir, with the user's folders inside dir.
-CliRun RunCli(const testing::TempDir& dir, const std::string& args) {
-    const std::string home = dir.path().string();
-    const std::string command = "cd '" + home + "' && HOME='" + home + "' XDG_CONFIG_HOME='" +
-                                home + "/config' XDG_DATA_HOME='" + home +
-                                "/data' XDG_RUNTIME_DIR='" + home + "' ./vadrix-cli " + args +
-                                " 2>&1";
-    CliRun r;
-    FILE* p = popen(command.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p) != nullptr) r.output += buf;
-    const int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-void PlaceCli(const testing::TempDir& dir) {
-    std::filesystem::copy_file(VADRIX_CLI, dir / "vadrix-cli");
-}
-
 TEST(CliStart, ABadLanguageFileEndsWithItsMessageAndExitCode99) {
-    testing::TempDir dir;
+    TempDir dir;
     PlaceCli(dir);
     dir.Write("Q5Text.ger", "   0  one text only\n");
     const CliRun r = RunCli(dir, "status");
@@ -50,7 +20,7 @@ TEST(CliStart, ABadLanguageFileEndsWithItsMessageAndExitCode99) {
 TEST(CliStart, WithTheLanguageFilesItFindsItsDataDirectory) {
     const std::filesystem::path lang = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
     if (!std::filesystem::exists(lang / "Q5Text.ger")) GTEST_SKIP() << "no language files yet";
-    testing::TempDir dir;
+    TempDir dir;
     PlaceCli(dir);
     std::filesystem::copy_file(lang / "Q5Text.ger", dir / "Q5Text.ger");
     std::filesystem::copy_file(lang / "Q5Text.usa", dir / "Q5Text.usa");
@@ -61,4 +31,4 @@ TEST(CliStart, WithTheLanguageFilesItFindsItsDataDirectory) {
 }
 
 }  // namespace
-}  // namespace vadrix
+}  // namespace vadrix::testing

@@ -1,73 +1,76 @@
 // vadrix-cli: the headless tool. Runs the program's common start and works on logs without a
-// window.
+// window: dump, copy, info and import of captures.
 
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "common/Context.h"
+#include "CliTool.h"
+#include "Commands.h"
 #include "common/DataFiles.h"
-#include "common/Language.h"
-#include "common/Startup.h"
 #include "common/TextIds.h"
-#include "runtime/ConsoleUserInterface.h"
-#include "runtime/DesktopPlatform.h"
-#include "runtime/QtClock.h"
-#include "runtime/QtEventLoop.h"
 
+namespace vadrix::cli {
 namespace {
 
-void Usage() {
+void Usage(std::FILE* to) {
     std::fputs(
         "usage: vadrix-cli COMMAND [OPTIONS]\n"
         "commands:\n"
-        "  status    run the program's start and show instance, data directory and settings\n",
-        stderr);
-}
-
-int Status(vadrix::Context& ctx) {
-    using vadrix::txt::kLogFileName;
-    std::printf("instance:        %d\n", ctx.run.InstanceNumber);
-    std::printf("program folder:  %s\n", ctx.run.ProgramDirectory.c_str());
-    std::printf("data directory:  %s\n", ctx.run.DataDirectory.c_str());
-    std::printf("settings file:   %s\n",
-                vadrix::DataFileName(ctx, vadrix::txt::kSettingsFileName).c_str());
-    std::printf("live log:        %s\n", vadrix::DataFileName(ctx, kLogFileName).c_str());
-    std::printf("language:        %s\n", ctx.settings.Language == 1 ? "usa" : "ger");
-    std::printf("channel 1 baud:  %d\n", ctx.emse1.P.Baud);
-    std::printf("protocol:        %d\n", ctx.general.ProtocolVariant);
-    return 0;
+        "  status    run the program's start and show instance, data directory and settings\n"
+        "  dump      write the interpreted lines of a log as text\n"
+        "  copy      copy the records of a log into a new log, numbered from 1\n"
+        "  info      show the header and directory of a log\n"
+        "  import    frame a capture of received bytes and store it in a new log\n"
+        "'vadrix-cli COMMAND --help' describes a command's options.\n"
+        "Only 'status' takes an instance slot of the program; the other commands read the log\n"
+        "they are given from a private copy and write only the new file they are told to.\n",
+        to);
 }
 
 }  // namespace
 
+int Status(const Words& words) {
+    if (WantsHelp(words)) {
+        std::fputs(
+            "usage: vadrix-cli status\nRuns the program's start, taking an instance "
+            "slot, and shows what it found.\n",
+            stdout);
+        return kExitOk;
+    }
+    if (!words.empty()) return UsageError("status takes no arguments", "status");
+    Tool tool(true);
+    if (const int code = tool.Start(); code >= 0) return code;
+    Context& ctx = tool.ctx();
+    std::printf("instance:        %d\n", ctx.run.InstanceNumber);
+    std::printf("program folder:  %s\n", ctx.run.ProgramDirectory.c_str());
+    std::printf("data directory:  %s\n", ctx.run.DataDirectory.c_str());
+    std::printf("settings file:   %s\n", DataFileName(ctx, txt::kSettingsFileName).c_str());
+    std::printf("live log:        %s\n", DataFileName(ctx, txt::kLogFileName).c_str());
+    std::printf("language:        %s\n", ctx.settings.Language == 1 ? "usa" : "ger");
+    std::printf("channel 1 baud:  %d\n", ctx.emse1.P.Baud);
+    std::printf("protocol:        %d\n", ctx.general.ProtocolVariant);
+    return kExitOk;
+}
+
+}  // namespace vadrix::cli
+
 int main(int argc, char** argv) {
+    using namespace vadrix::cli;
     QCoreApplication app(argc, argv);
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        Usage();
-        return argc < 2 ? 2 : 0;
+        Usage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? kExitUsage : kExitOk;
     }
     const std::string command = argv[1];
-
-    vadrix::QtClock clock;
-    vadrix::QtEventLoop loop;
-    vadrix::ConsoleUserInterface ui;
-    vadrix::DesktopPlatform platform;
-    auto ctx = std::make_unique<vadrix::Context>(clock, loop, ui);
-
-    switch (vadrix::InitCommon(*ctx, platform)) {
-        case vadrix::StartOutcome::kTextTableFailed:
-            return vadrix::kExitTextTable;
-        case vadrix::StartOutcome::kNoInstance:
-            std::fputs("vadrix-cli: two copies of the program run already\n", stderr);
-            return 3;
-        case vadrix::StartOutcome::kRun:
-            break;
-    }
-    if (command == "status") return Status(*ctx);
-    std::fprintf(stderr, "vadrix-cli: unknown command '%s'\n", command.c_str());
-    Usage();
-    return 2;
+    const Words words(argv + 2, argv + argc);
+    if (command == "status") return Status(words);
+    if (command == "dump") return Dump(words);
+    if (command == "copy") return Copy(words);
+    if (command == "info") return Info(words);
+    if (command == "import") return Import(words);
+    Error("unknown command '" + command + "'");
+    Usage(stderr);
+    return kExitUsage;
 }

@@ -1,0 +1,181 @@
+// vadrix-cli on logs made by the tests: info, dump in several formats, copy, filters, and
+// the errors with their exit codes. The log the tool reads is never changed.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CliRun.h"
+#include "LogFixtures.h"
+#include "filters/Filter.h"
+
+namespace vadrix::testing {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+class CliLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!HaveLanguageFiles()) GTEST_SKIP() << "no language files";
+        PlaceCliWithTexts(dir);
+        MakeMixedLog(dir / "mixed.lg8");
+    }
+    CliRun Run(const std::string& args) { return RunCli(dir, args, false); }
+
+    TempDir dir;
+};
+
+TEST_F(CliLogTest, InfoShowsDirectoryTimesAndTheRecordedSetUp) {
+    const CliRun r = Run("info mixed.lg8");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    const std::string expected =
+        "file:            mixed.lg8\n"
+        "header:          2000 bytes, length in use 34896\n"
+        "blocks:          2 in the ring, oldest 0, current 0, 1 in use\n"
+        "records:         15 (numbers 1 to 15)\n"
+        "first:           10.12.2026 23:59:58.000\n"
+        "last:            11.12.2026 00:00:05.000\n"
+        "protocol:        variant 2, traffic kind 0, data sync 1, log size 1\n";
+    EXPECT_EQ(r.output.substr(0, expected.size()), expected) << r.output;
+    EXPECT_NE(r.output.find("channel 2:       port 2, baud 9600, 8-E-1, function 0"),
+              std::string::npos)
+        << r.output;
+}
+
+TEST_F(CliLogTest, TheLogReadIsNeverChangedEvenWhenUnfinished) {
+    MakeMixedLog(dir / "open.lg8", false);  // as a running program leaves it
+    const auto before = ReadFileBytes(dir / "open.lg8");
+    for (const char* args : {"info open.lg8", "dump open.lg8 -f 6 -o out.txt", "dump open.lg8",
+                             "copy open.lg8 copy.lg8"})
+        EXPECT_EQ(Run(args).exitCode, 0) << args;
+    EXPECT_EQ(ReadFileBytes(dir / "open.lg8"), before);
+    const CliRun info = Run("info open.lg8");
+    EXPECT_NE(info.output.find("(not finished)"), std::string::npos) << info.output;
+    EXPECT_NE(info.output.find("records:         15"), std::string::npos) << info.output;
+    // No private copy is left behind.
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().filename().string().find("vadrix-cli-"), std::string::npos) << e.path();
+}
+
+TEST_F(CliLogTest, DumpWritesHeadingDateLineAndEndInEachFormat) {
+    for (int format = 2; format <= 8; ++format) {
+        const CliRun r = Run("dump mixed.lg8 --lang usa -f " + std::to_string(format));
+        ASSERT_EQ(r.exitCode, 0) << format << r.errors;
+        const auto lines = Lines(r.output);
+        ASSERT_GE(lines.size(), 3u) << format;
+        if (format == 7) {
+            EXPECT_EQ(lines[0], "No;Source;;Date;Time;ms;Kind;Status;Data");
+        } else {
+            EXPECT_EQ(lines[0].rfind("mixed.lg8", 0), 0u) << lines[0];
+            EXPECT_NE(lines[0].find("Date 10.12.2026 Page   1"), std::string::npos) << lines[0];
+        }
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "11.12.2026"), 1) << format;
+        EXPECT_EQ(lines.back(), "*** End of output ***");
+    }
+}
+
+TEST_F(CliLogTest, DumpToAFileEqualsDumpToStandardOutput) {
+    const CliRun out = Run("dump mixed.lg8 -f 5 --time --lang usa");
+    ASSERT_EQ(Run("dump mixed.lg8 -f 5 --time --lang usa -o dump.txt").exitCode, 0);
+    EXPECT_EQ(ReadText(dir / "dump.txt"), out.output);
+    EXPECT_NE(out.output.find("hex/BCD, with time"), std::string::npos) << out.output;
+}
+
+TEST_F(CliLogTest, ACopyDumpsLikeItsOriginal) {
+    const CliRun c = Run("copy mixed.lg8 copied");
+    ASSERT_EQ(c.exitCode, 0) << c.errors;
+    EXPECT_EQ(c.output, "copied.lg8\n");
+    EXPECT_EQ(LogStatuses(dir / "copied.lg8"), LogStatuses(dir / "mixed.lg8"));
+    for (const char* f : {"3", "6", "7"}) {
+        auto a = Lines(Run(std::string("dump mixed.lg8 -f ") + f).output);
+        auto b = Lines(Run(std::string("dump copied.lg8 -f ") + f).output);
+        ASSERT_EQ(a.size(), b.size()) << f;
+        ASSERT_FALSE(a.empty());
+        // The heading names the file; everything else is the same.
+        EXPECT_EQ(std::vector(a.begin() + 1, a.end()), std::vector(b.begin() + 1, b.end())) << f;
+    }
+}
+
+TEST_F(CliLogTest, AFilterFileSelectsTheRecordsOfDumpAndCopy) {
+    TFilterRecord f;
+    f.SourceMask = 1;  // E1 only; the event passes as events do
+    PrepareFilter(f);
+    ASSERT_TRUE(SaveFilterFile(dir / "e1.flt", f));
+    ASSERT_EQ(Run("copy mixed.lg8 e1.lg8 --filter e1.flt").exitCode, 0);
+    EXPECT_EQ(LogStatuses(dir / "e1.lg8"), (std::vector<int>{48, 40, 40, 40, 40, 40, 40}));
+    const CliRun r = Run("dump mixed.lg8 --filter e1.flt --lang usa");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.output.find("Log display, filtered"), std::string::npos) << r.output;
+}
+
+TEST_F(CliLogTest, ErrorsGiveAMessageAndAnExitCode) {
+    dir.Write("text.lg8", "this is no log\n");
+    dir.Write("empty.lg8", "");
+    dir.Write("bad.flt", std::string(211, '\0'));
+    struct Case {
+        std::string args;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"dump missing.lg8", 1, "missing.lg8: no such file"},
+        {"info text.lg8", 1, "text.lg8: not a log file"},
+        {"dump empty.lg8", 1, "empty.lg8: not a log file"},
+        {"copy . new.lg8", 1, ".: not a log file"},
+        {"dump mixed.lg8 -f 9", 2, "--format takes a number from 2 to 8"},
+        {"dump mixed.lg8 --colour", 2, "unknown option '--colour'"},
+        {"dump mixed.lg8 -o", 2, "option '-o' needs a value"},
+        {"dump", 2, "dump takes one LOG"},
+        {"copy mixed.lg8", 2, "copy takes LOG and NEW"},
+        {"dump mixed.lg8 --lang fra", 1, "--lang takes ger or usa"},
+        {"dump mixed.lg8 --filter bad.flt", 1, "bad.flt: not a filter file"},
+        {"dump mixed.lg8 --descriptions none.txt", 1, "none.txt: cannot read"},
+        {"dump mixed.lg8 -o no/such/dir/out.txt", 1, "out.txt: cannot be created"},
+        {"frobnicate", 2, "unknown command 'frobnicate'"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.errors;
+        EXPECT_NE(r.errors.find(c.message), std::string::npos) << c.args << "\n" << r.errors;
+    }
+}
+
+TEST_F(CliLogTest, TheLogReadIsNeverTheTarget) {
+    const auto before = ReadFileBytes(dir / "mixed.lg8");
+    for (const char* args :
+         {"dump mixed.lg8 --lang usa -o mixed.lg8", "copy mixed.lg8 mixed.lg8 --lang usa",
+          "copy mixed.lg8 ./mixed --lang usa", "dump mixed.lg8 -o MIXED.lg8"}) {
+        const CliRun r = Run(args);
+        if (std::string(args).find("MIXED") != std::string::npos) {
+            // Another name on a file system that tells case apart: allowed, a new file.
+            EXPECT_EQ(r.exitCode, 0) << args;
+            continue;
+        }
+        EXPECT_EQ(r.exitCode, 1) << args;
+        EXPECT_NE(r.errors.find("cannot be the target"), std::string::npos) << r.errors;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "mixed.lg8"), before);
+}
+
+TEST_F(CliLogTest, HelpDescribesEveryCommand) {
+    const CliRun all = Run("--help");
+    EXPECT_EQ(all.exitCode, 0);
+    for (const char* command : {"dump", "copy", "info", "import", "status"}) {
+        EXPECT_NE(all.output.find(command), std::string::npos) << command;
+        const CliRun r = Run(std::string(command) + " --help");
+        EXPECT_EQ(r.exitCode, 0) << command;
+        EXPECT_EQ(r.output.rfind(std::string("usage: vadrix-cli ") + command, 0), 0u) << r.output;
+    }
+    EXPECT_EQ(Run("").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vadrix::testing

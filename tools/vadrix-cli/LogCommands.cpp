@@ -1,0 +1,243 @@
+// dump, copy and info: the output run and the directory of a log, read from a private copy.
+
+#include <cstdio>
+#include <optional>
+
+#include "CliArgs.h"
+#include "CliTool.h"
+#include "Commands.h"
+#include "common/DataFiles.h"
+#include "common/Language.h"
+#include "common/TextIds.h"
+#include "filters/Filter.h"
+#include "log/Descriptions.h"
+#include "log/LineGenerator.h"
+#include "log/Output.h"
+
+namespace vadrix::cli {
+namespace {
+
+const char* const kDumpHelp =
+    "usage: vadrix-cli dump LOG [OPTIONS]\n"
+    "Writes the lines of the log view for every record of LOG, as the program's text output\n"
+    "does: a page heading, a date line where the day changes, the end text.\n"
+    "  -f, --format N        display format 2..8: 2 bits, 3 logical, 4 measured values,\n"
+    "                        5 hex/BCD, 6 byte series, 7 export, 8 byte series with bits\n"
+    "                        (default: the format of the program's settings)\n"
+    "  --time                show the time line of every telegram\n"
+    "  --filter FILE         only the records that pass this filter file\n"
+    "  --descriptions FILE   object descriptions (default: the program's, if there are any)\n"
+    "  --lang ger|usa        the language of the texts (default: the program's)\n"
+    "  -o, --output FILE     write into FILE instead of standard output\n";
+
+const char* const kCopyHelp =
+    "usage: vadrix-cli copy LOG NEW.lg8 [OPTIONS]\n"
+    "Copies the records of LOG into a new log file, numbered from 1 without gaps, with the\n"
+    "general parameters and channel settings of LOG in its header. NEW gets the log\n"
+    "extension. LOG itself is only read.\n"
+    "  --filter FILE         only the records that pass this filter file\n"
+    "  --lang ger|usa        the language of the messages\n";
+
+const char* const kInfoHelp =
+    "usage: vadrix-cli info LOG\n"
+    "Shows the header and directory of LOG: blocks, records, first and last time, and the\n"
+    "recorded protocol variant and channel settings.\n";
+
+int Help(const char* text) {
+    std::fputs(text, stdout);
+    return kExitOk;
+}
+
+// Loads a filter file and puts it in force as the display filter, as the filter dialog's OK
+// would.
+bool UseFilter(Context& ctx, const std::optional<std::string>& file) {
+    if (!file) return true;
+    TFilterRecord f;
+    if (!LoadFilterFile(*file, f)) {
+        Error(*file + ": not a filter file (212 bytes with its size marker)");
+        return false;
+    }
+    PrepareFilter(f);
+    f.FilterOn = f.FilterActive != 0 ? 1 : 0;
+    ctx.general.DisplayFilter = f;
+    return true;
+}
+
+std::filesystem::path DefaultDescriptions(Context& ctx) {
+    const std::string stored = ctx.settings.DescriptionFile.str();
+    if (!stored.empty()) return stored;
+    return ctx.run.DataDirectory / TextPath(ctx.Txt(txt::kDescFileName));
+}
+
+bool UseDescriptions(Context& ctx, Descriptions& d, const std::optional<std::string>& given) {
+    if (given) {
+        if (!LoadDescriptions(ctx, d, *given)) {
+            Error(*given + ": cannot read the object descriptions");
+            return false;
+        }
+        return true;
+    }
+    std::error_code ec;
+    const std::filesystem::path file = DefaultDescriptions(ctx);
+    if (std::filesystem::is_regular_file(file, ec)) LoadDescriptions(ctx, d, file);
+    return true;
+}
+
+int Report(OutputResult r, const std::string& target) {
+    switch (r) {
+        case OutputResult::kDone:
+            return kExitOk;
+        case OutputResult::kTargetFailed:
+            Error(target + ": cannot be created");
+            return kExitFailed;
+        case OutputResult::kWriteFailed:
+            Error(target + ": writing failed; the output ended there");
+            return kExitFailed;
+        case OutputResult::kCancelled:
+            Error("output cancelled");
+            return kExitFailed;
+        case OutputResult::kLiveLogTarget:
+        case OutputResult::kLogUnreadable:
+            return kExitFailed;  // the message has been shown
+    }
+    return kExitFailed;
+}
+
+}  // namespace
+
+bool WantsHelp(const Words& words) {
+    for (const std::string& w : words)
+        if (w == "--help" || w == "-h") return true;
+    return false;
+}
+
+int Dump(const Words& words) {
+    if (WantsHelp(words)) return Help(kDumpHelp);
+    Args args({{"--format", "-f", true},
+               {"--time", "", false},
+               {"--filter", "", true},
+               {"--descriptions", "", true},
+               {"--lang", "", true},
+               {"--output", "-o", true}});
+    std::string error;
+    if (!args.Parse(words, error)) return UsageError(error, "dump");
+    if (args.Positional().size() != 1) return UsageError("dump takes one LOG", "dump");
+    std::optional<long long> format;
+    if (const auto f = args.Value("--format")) {
+        format = ParseNumber(*f, 2, 8);
+        if (!format) return UsageError("--format takes a number from 2 to 8", "dump");
+    }
+    const std::filesystem::path log = args.Positional()[0];
+    const std::optional<std::string> out = args.Value("--output");
+
+    Tool tool(false);
+    if (const int code = tool.Start(); code >= 0) return code;
+    Context& ctx = tool.ctx();
+    if (const auto lang = args.Value("--lang"); lang && !tool.UseLanguage(*lang))
+        return kExitFailed;
+    if (out && Protected(tool, *out, log)) return kExitFailed;
+    LogSnapshot snapshot(tool);
+    if (!snapshot.Open(log)) return kExitFailed;
+    if (!UseFilter(ctx, args.Value("--filter"))) return kExitFailed;
+    Descriptions descriptions;
+    if (!UseDescriptions(ctx, descriptions, args.Value("--descriptions"))) return kExitFailed;
+
+    OutputOptions o;
+    o.interpret = SettingsFromLogHeader(ctx, ctx.log.Header());
+    if (format) o.interpret.format = DisplayFormatFromNumber(static_cast<int>(*format));
+    if (args.Has("--time")) o.interpret.timeLine = true;
+    o.descriptions = &descriptions;
+    o.headingName = log.filename().string();
+    Progress progress;
+    o.progress = progress.Callback();
+    const OutputResult r =
+        out ? WriteLog(ctx, *out, OutputKind::kTextFile, o) : WriteLogText(ctx, stdout, o);
+    progress.Done();
+    return Report(r, out ? *out : std::string("standard output"));
+}
+
+int Copy(const Words& words) {
+    if (WantsHelp(words)) return Help(kCopyHelp);
+    Args args({{"--filter", "", true}, {"--lang", "", true}});
+    std::string error;
+    if (!args.Parse(words, error)) return UsageError(error, "copy");
+    if (args.Positional().size() != 2) return UsageError("copy takes LOG and NEW", "copy");
+    const std::filesystem::path log = args.Positional()[0];
+
+    Tool tool(false);
+    if (const int code = tool.Start(); code >= 0) return code;
+    Context& ctx = tool.ctx();
+    if (const auto lang = args.Value("--lang"); lang && !tool.UseLanguage(*lang))
+        return kExitFailed;
+    std::filesystem::path target = args.Positional()[1];
+    target.replace_extension(TextPath(ctx.Txt(txt::kLogFileExt)));
+    if (Protected(tool, target, log)) return kExitFailed;
+    LogSnapshot snapshot(tool);
+    if (!snapshot.Open(log)) return kExitFailed;
+    if (!UseFilter(ctx, args.Value("--filter"))) return kExitFailed;
+
+    OutputOptions o;
+    o.interpret = SettingsFromLogHeader(ctx, ctx.log.Header());
+    Progress progress;
+    o.progress = progress.Callback();
+    const OutputResult r = WriteLog(ctx, target, OutputKind::kLogFile, o);
+    progress.Done();
+    if (r == OutputResult::kDone) std::printf("%s\n", target.c_str());
+    return Report(r, target.string());
+}
+
+namespace {
+
+void PrintChannel(const char* name, const TChannelBlock& p) {
+    std::printf("%s port %u, baud %d, %u-%c-%u, function %u, spike filter %u\n", name, p.ComNumber,
+                p.Baud, p.DataBits, "NOEMS"[p.Parity < 5 ? p.Parity : 0], p.StopBits, p.Function,
+                p.SpikeFilter);
+    std::printf("                 stations");
+    const int n = std::clamp(p.StationCount, 0, 16);
+    for (int i = 0; i < n; ++i) std::printf(" %u", p.StationAddr[i]);
+    std::printf(", address bytes %u %u %u %u\n", p.AddrBytes[0], p.AddrBytes[1], p.AddrBytes[2],
+                p.AddrBytes[3]);
+    for (int i = 0; i < 3; ++i)
+        std::printf("                 line %d: bit rate %d, check code %u\n", i + 1,
+                    p.Line[i].BitRate, p.Line[i].CheckCode);
+}
+
+}  // namespace
+
+int Info(const Words& words) {
+    if (WantsHelp(words)) return Help(kInfoHelp);
+    Args args({});
+    std::string error;
+    if (!args.Parse(words, error)) return UsageError(error, "info");
+    if (args.Positional().size() != 1) return UsageError("info takes one LOG", "info");
+    const std::filesystem::path log = args.Positional()[0];
+
+    Tool tool(false);
+    if (const int code = tool.Start(); code >= 0) return code;
+    LogSnapshot snapshot(tool);
+    if (!snapshot.Open(log)) return kExitFailed;
+    const TTelLog& l = tool.ctx().log;
+    const TLogHeader& h = l.Header();
+    const TLogDirectory& d = l.Directory();
+    const std::uint32_t inUse = (d.CurrentBlock + d.BlockCount - d.OldestBlock) % d.BlockCount + 1;
+    std::printf("file:            %s\n", log.c_str());
+    std::printf("header:          %u bytes, length in use %u%s\n", h.HeaderSize, h.FileLength,
+                h.FileLength == 0 ? " (not finished)" : "");
+    std::printf("blocks:          %u in the ring, oldest %u, current %u, %u in use\n", d.BlockCount,
+                d.OldestBlock, d.CurrentBlock, inUse);
+    std::printf("records:         %u", l.RecordCount());
+    if (l.RecordCount() != 0) std::printf(" (numbers %u to %u)", d.OldestSeqNo, d.NewestSeqNo);
+    std::printf("\n");
+    if (l.RecordCount() != 0) {
+        std::printf("first:           %s\n", DateTimeText(d.OldestTime).c_str());
+        std::printf("last:            %s\n", DateTimeText(d.NewestTime).c_str());
+    }
+    const TGeneralParams& g = h.General;
+    std::printf("protocol:        variant %d, traffic kind %d, data sync %d, log size %d\n",
+                g.ProtocolVariant, g.TrafficKind, g.DataSync, g.LogSize);
+    PrintChannel("channel 1:      ", h.Channel1);
+    PrintChannel("channel 2:      ", h.Channel2);
+    return kExitOk;
+}
+
+}  // namespace vadrix::cli
