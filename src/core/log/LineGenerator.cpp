@@ -161,7 +161,8 @@ LineGenerator::Plan LineGenerator::MakePlan(const InterpretSettings& s, const TT
     p.header = !good || (s.timeLine && timeKind);
     if (rec.Kind == kind::kValueList && s.format != DisplayFormat::afByte) {
         p.body = Body::kValueList;
-        p.dataLines = CeilDiv(FrameAt(rec, kCountByte) - 1, kValuesPerLine);
+        const int count = kCountByte < frameLen ? rec.Frame[kCountByte] : 0;
+        p.dataLines = CeilDiv(count - 1, kValuesPerLine);
     } else if (s.format == DisplayFormat::afDez && rec.Kind == kind::kVariable &&
                frameLen > s.userDataOffset) {
         p.body = Body::kBitBytes;
