@@ -10,6 +10,7 @@
 #include "common/TimeBase.h"
 #include "log/Descriptions.h"
 #include "log/LineGenerator.h"
+#include "log/LogFileLayout.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 
@@ -408,6 +409,42 @@ TEST_F(LineGeneratorTest, ExportLine) {
     EXPECT_EQ(Lines(rec, 0, 1234),
               std::vector<std::string>{"1234;E1;;12/10/2026;10:47:25;123;3;" +
                                        T(txt::kStatusTextBase + 40) + ";1;5;1;1;3;2;2;600;195;1;"});
+}
+
+}  // namespace
+}  // namespace vadrix
+
+namespace vadrix {
+namespace {
+
+TEST_F(LineGeneratorTest, SettingsComeFromTheContextOrFromTheLogsOwnHeader) {
+    ctx->settings.DisplayFormat = 5;
+    ctx->settings.DisplayFlag = 0;
+    ctx->general.Scale8 = 250;
+    InterpretSettings live = SettingsFromContext(*ctx);
+    EXPECT_EQ(live.format, DisplayFormat::afHex);
+    EXPECT_FALSE(live.timeLine);
+    ctx->settings.DisplayFlag = 1;
+    ctx->settings.DisplayFormat = 99;  // a damaged settings file
+    live = SettingsFromContext(*ctx);
+    EXPECT_TRUE(live.timeLine);
+    EXPECT_EQ(live.format, DisplayFormat::afLog);
+
+    // A log written in variant 1 with its own scale: the link bytes lie at 8, values scale by 100.
+    TLogHeader h{};
+    h.General.ProtocolVariant = 1;
+    h.General.Scale8 = 100;
+    InterpretSettings file = SettingsFromLogHeader(*ctx, h);
+    EXPECT_EQ(file.userDataOffset, 8);
+    file.format = DisplayFormat::afMW;
+    file.timeLine = false;
+    const Link l{5, 600, 1, 3};
+    TTelegram rec = MakeVariable(l, {50, 0});
+    // Shift the link bytes from 4 to 8 as the monitor's envelope puts them.
+    std::copy_backward(rec.Frame + 4, rec.Frame + 14, rec.Frame + 18);
+    rec.FrameLen = static_cast<std::int16_t>(rec.FrameLen + 4);
+    gen.Prepare(file, rec, 0, 1);
+    EXPECT_EQ(gen.NextLine(), R("50=50" + T(txt::kPercentUnit), 12) + Address(l));
 }
 
 }  // namespace
