@@ -75,9 +75,9 @@ TEST_F(CliLogTest, DumpWritesHeadingDateLineAndEndInEachFormat) {
             EXPECT_EQ(lines[0], "No;Source;;Date;Time;ms;Kind;Status;Data");
         } else {
             EXPECT_EQ(lines[0].rfind("mixed.lg8", 0), 0u) << lines[0];
-            EXPECT_NE(lines[0].find("Date 10.12.2026 Page   1"), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find("Date 12/10/2026 Page   1"), std::string::npos) << lines[0];
         }
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), "11.12.2026"), 1) << format;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "12/11/2026"), 1) << format;
         EXPECT_EQ(lines.back(), "*** End of output ***");
     }
 }

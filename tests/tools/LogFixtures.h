@@ -114,16 +114,22 @@ inline void MakeMixedLog(const std::filesystem::path& file, bool finish = true) 
                static_cast<std::streamsize>(unfinished.size()));
 }
 
-// The statuses of the records of a log file, in order.
-inline std::vector<int> LogStatuses(const std::filesystem::path& file) {
+// The records of a log file, in order.
+inline std::vector<TTelegram> LogRecords(const std::filesystem::path& file) {
     TestContext tc;
-    std::vector<int> s;
-    if (!tc->log.Open(file, false)) return s;
+    std::vector<TTelegram> v;
+    if (!tc->log.Open(file, false)) return v;
     tc->log.OpenView();
     tc->log.ViewToStart();
-    if (tc->log.ViewRecord().RecLen == 0) return s;
-    do s.push_back(tc->log.ViewRecord().Status);
+    if (tc->log.ViewRecord().RecLen == 0) return v;
+    do v.push_back(tc->log.ViewRecord());
     while (tc->log.StepForward());
+    return v;
+}
+
+inline std::vector<int> LogStatuses(const std::filesystem::path& file) {
+    std::vector<int> s;
+    for (const TTelegram& t : LogRecords(file)) s.push_back(t.Status);
     return s;
 }
 

@@ -184,9 +184,12 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return abs(a) == abs(b);
 }
 
-bool Protected(Tool& tool, const std::filesystem::path& target, const std::filesystem::path& log) {
+bool Protected(Tool& tool, const std::filesystem::path& target,
+               const std::vector<std::filesystem::path>& inputs) {
     Context& ctx = tool.ctx();
-    bool live = !log.empty() && SameFile(target, log);
+    bool live = false;
+    for (const std::filesystem::path& input : inputs)
+        live = live || (!input.empty() && SameFile(target, input));
     const int instance = ctx.run.InstanceNumber;
     for (int n : {1, 2}) {
         ctx.run.InstanceNumber = n;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/Clock.h"
 #include "common/Context.h"
@@ -125,8 +126,9 @@ class LogSnapshot {
 
 // Whether two names denote the same file (or the same name when one does not exist yet).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
-// A target the tool must not write: the log it reads or the live log of a running program.
-bool Protected(Tool& tool, const std::filesystem::path& target, const std::filesystem::path& log);
+// A target the tool must not write: a file it reads or the live log of a running program.
+bool Protected(Tool& tool, const std::filesystem::path& target,
+               const std::vector<std::filesystem::path>& inputs);
 
 // Date and time of a stored time stamp: "dd.mm.yyyy hh:mm:ss.mmm".
 std::string DateTimeText(double time);

@@ -275,7 +275,8 @@ int Import(const Words& words) {
 
     std::filesystem::path target = args.Positional()[1];
     target.replace_extension(TextPath(ctx.Txt(txt::kLogFileExt)));
-    if (Protected(tool, target, capture)) return kExitFailed;
+    if (Protected(tool, target, {capture, args.Value("--settings").value_or("")}))
+        return kExitFailed;
     auto log = std::make_unique<TTelLog>(ctx, TTelLog::Role::kWriter);
     log->AssignFile(target);
     ctx.run.LogErrorFlag = false;

@@ -24,7 +24,8 @@ const char* const kDumpHelp =
     "  -f, --format N        display format 2..8: 2 bits, 3 logical, 4 measured values,\n"
     "                        5 hex/BCD, 6 byte series, 7 export, 8 byte series with bits\n"
     "                        (default: the format of the program's settings)\n"
-    "  --time                show the time line of every telegram\n"
+    "  --time                show the time line of every telegram (else only of faulty\n"
+    "                        telegrams and events)\n"
     "  --filter FILE         only the records that pass this filter file\n"
     "  --descriptions FILE   object descriptions (default: the program's, if there are any)\n"
     "  --lang ger|usa        the language of the texts (default: the program's)\n"
@@ -135,17 +136,20 @@ int Dump(const Words& words) {
     Context& ctx = tool.ctx();
     if (const auto lang = args.Value("--lang"); lang && !tool.UseLanguage(*lang))
         return kExitFailed;
-    if (out && Protected(tool, *out, log)) return kExitFailed;
+    const auto filter = args.Value("--filter");
+    const auto descFile = args.Value("--descriptions");
+    if (out && Protected(tool, *out, {log, filter.value_or(""), descFile.value_or("")}))
+        return kExitFailed;
     LogSnapshot snapshot(tool);
     if (!snapshot.Open(log)) return kExitFailed;
-    if (!UseFilter(ctx, args.Value("--filter"))) return kExitFailed;
+    if (!UseFilter(ctx, filter)) return kExitFailed;
     Descriptions descriptions;
-    if (!UseDescriptions(ctx, descriptions, args.Value("--descriptions"))) return kExitFailed;
+    if (!UseDescriptions(ctx, descriptions, descFile)) return kExitFailed;
 
     OutputOptions o;
     o.interpret = SettingsFromLogHeader(ctx, ctx.log.Header());
     if (format) o.interpret.format = DisplayFormatFromNumber(static_cast<int>(*format));
-    if (args.Has("--time")) o.interpret.timeLine = true;
+    o.interpret.timeLine = args.Has("--time");
     o.descriptions = &descriptions;
     o.headingName = log.filename().string();
     Progress progress;
@@ -171,10 +175,11 @@ int Copy(const Words& words) {
         return kExitFailed;
     std::filesystem::path target = args.Positional()[1];
     target.replace_extension(TextPath(ctx.Txt(txt::kLogFileExt)));
-    if (Protected(tool, target, log)) return kExitFailed;
+    const auto filter = args.Value("--filter");
+    if (Protected(tool, target, {log, filter.value_or("")})) return kExitFailed;
     LogSnapshot snapshot(tool);
     if (!snapshot.Open(log)) return kExitFailed;
-    if (!UseFilter(ctx, args.Value("--filter"))) return kExitFailed;
+    if (!UseFilter(ctx, filter)) return kExitFailed;
 
     OutputOptions o;
     o.interpret = SettingsFromLogHeader(ctx, ctx.log.Header());

@@ -13,6 +13,7 @@
 #include "common/TextIds.h"
 #include "common/TimeBase.h"
 #include "filters/Filter.h"
+#include "log/InterpretText.h"
 #include "log/PageCanvas.h"
 #include "log/TelLog.h"
 
@@ -222,7 +223,7 @@ class OutputRun {
     bool WriteRecord(const TTelegram& rec, std::int64_t rel) {
         if (std::floor(rec.Time) != std::floor(remembered_)) {
             remembered_ = rec.Time;
-            if (!Line(ShortDate(rec.Time))) return false;
+            if (!Line(ShortDate(rec.Time, o_.interpret.dayFirst))) return false;
         }
         if (!target_.WritesLines()) return target_.Record(rec);
         gen_.Prepare(o_.interpret, rec, previousTime_, rel);
@@ -268,7 +269,7 @@ class OutputRun {
         if (name.size() < 32) name.resize(32, ' ');
         std::string line = name;
         line += ctx_.Txt(txt::kPageDate);
-        line += ShortDate(remembered_);
+        line += ShortDate(remembered_, o_.interpret.dayFirst);
         line += ' ';
         line += ctx_.Txt(txt::kPageNumber);
         char number[16];
@@ -292,13 +293,13 @@ class OutputRun {
 
 }  // namespace
 
-std::string ShortDate(double time) {
-    if (!std::isfinite(time) || std::fabs(time) > 3e6) time = 0;  // no calendar for garbage
-    int y = 0, m = 0, d = 0;
-    DecodeDateSerial(time, y, m, d);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y);
-    return buf;
+std::string ShortDate(double time, bool dayFirst) {
+    std::int64_t day = 0;
+    std::int64_t ms = 0;
+    SplitTime(time, day, ms);
+    std::string out;
+    AppendShortDate(out, day, dayFirst);
+    return out;
 }
 
 std::string DescriptionLine(const Context& ctx, const InterpretSettings& s) {

@@ -58,7 +58,7 @@ OutputResult WriteLogText(Context& ctx, std::FILE* out, const OutputOptions& opt
 
 // The description line of the log: display mode, filter, format and time line.
 std::string DescriptionLine(const Context& ctx, const InterpretSettings& s);
-// A date as the short date of the output: "dd.mm.yyyy".
-std::string ShortDate(double time);
+// The short date of a stored time, as the lines show it: "dd.mm.yyyy" or "mm/dd/yyyy".
+std::string ShortDate(double time, bool dayFirst = true);
 
 }  // namespace vadrix

@@ -81,6 +81,7 @@ class OutputTest : public ::testing::Test {
         OutputOptions o;
         o.interpret = SettingsFromContext(*tc);
         o.interpret.format = f;
+        o.interpret.timeLine = false;
         return o;
     }
     // The records of a log file: numbers and times.
