@@ -24,6 +24,7 @@ constexpr int kLongLine = 101;  // a decoded line this long is continued on a se
 constexpr int kKeptPart = 80;
 constexpr std::uint8_t kStatusValueListOwnWord = 56;
 constexpr int kLastStatusText = 64;  // status texts run from 432 to 496
+constexpr int kLastClass = 77;       // class names run from 50 to 126
 
 // Record offsets of the fields that value lists and port events keep in the frame.
 constexpr int kCountByte = 37 - static_cast<int>(TTelegram::kHeadSize);
@@ -296,7 +297,7 @@ void LineGenerator::Impl::Header(LineGenerator& g) {
         if (!name.empty()) {
             out += "  ";
             out += name;
-        } else if (r.InfoClass != 0) {
+        } else if (r.InfoClass != 0 && r.InfoClass <= kLastClass) {
             out += "  ";
             out += T(g, txt::kClassNameBase + r.InfoClass);
         }

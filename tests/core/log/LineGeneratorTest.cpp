@@ -113,6 +113,12 @@ TEST_F(LineGeneratorTest, GoodTelegramHasNoHeaderUnlessTheTimeLineIsOn) {
     const std::string header =
         HeaderStart("1,234") + "  " + T(txt::kStatusTextBase + 40) + "  " + T(49 + 19);
     EXPECT_EQ(Lines(rec, 0, 1234), (std::vector<std::string>{header, data}));
+
+    // A damaged class beyond the class names names nothing.
+    TTelegram damaged = rec;
+    damaged.InfoClass = 200;
+    EXPECT_EQ(Lines(damaged, 0, 1234)[0],
+              HeaderStart("1,234") + "  " + T(txt::kStatusTextBase + 40));
 }
 
 TEST_F(LineGeneratorTest, FaultyTelegramAlwaysHasAHeaderWithTheSecondsSinceThePreviousOne) {
