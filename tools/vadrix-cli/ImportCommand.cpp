@@ -174,14 +174,35 @@ class Replay {
     TEmSe& ch_;
 };
 
+// The share of the capture read so far, on the terminal.
+class ReadProgress {
+  public:
+    explicit ReadProgress(const std::filesystem::path& file) {
+        std::error_code ec;
+        size_ = std::filesystem::file_size(file, ec);
+    }
+    void At(std::istream& in) {
+        if (++calls_ % 256 != 0 || size_ == 0) return;
+        const std::streamoff pos = in.tellg();
+        if (pos >= 0) shown_.Show(static_cast<int>(static_cast<std::uint64_t>(pos) * 100 / size_));
+    }
+
+  private:
+    std::uintmax_t size_ = 0;
+    unsigned calls_ = 0;
+    Progress shown_;
+};
+
 bool FeedRaw(const std::filesystem::path& file, Replay& replay, std::uint32_t ms) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
+    ReadProgress progress(file);
     std::vector<std::uint8_t> block(kMaxReadBlock);
     while (in) {
         in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
         const auto n = static_cast<std::size_t>(in.gcount());
         if (n != 0) replay.Deliver(ms, std::span(block.data(), n));
+        progress.At(in);
     }
     return true;
 }
@@ -192,6 +213,7 @@ bool FeedTimed(const std::filesystem::path& file, Replay& replay, std::string& e
         error = file.string() + ": cannot be read";
         return false;
     }
+    ReadProgress progress(file);
     std::optional<std::uint64_t> first;
     std::uint64_t last = 0;
     int lineNo = 0;
@@ -212,6 +234,7 @@ bool FeedTimed(const std::filesystem::path& file, Replay& replay, std::string& e
         }
         last = b->ms;
         replay.Deliver(static_cast<std::uint32_t>(kFirstCounter + (b->ms - *first)), b->bytes);
+        progress.At(in);
     }
     return true;
 }
