@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -175,6 +178,31 @@ TEST_F(CliLogTest, HelpDescribesEveryCommand) {
         EXPECT_EQ(r.output.rfind(std::string("usage: vadrix-cli ") + command, 0), 0u) << r.output;
     }
     EXPECT_EQ(Run("").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vadrix::testing
+
+namespace vadrix::testing {
+namespace {
+
+// The whole text of dump for the mixed log, against files kept beside the tests. With
+// VADRIX_UPDATE_GOLDEN set the files are written instead, to be read and committed.
+TEST_F(CliLogTest, DumpMatchesItsGoldenText) {
+    const std::filesystem::path golden =
+        std::filesystem::path(VADRIX_SOURCE_DIR) / "tests/tools/golden";
+    for (const char* args : {"-f 3 --lang usa", "-f 6 --lang usa --time", "-f 7 --lang ger"}) {
+        const CliRun r = Run(std::string("dump mixed.lg8 ") + args);
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        std::string name = std::string("mixed") + args + ".txt";
+        std::replace(name.begin(), name.end(), ' ', '_');
+        if (std::getenv("VADRIX_UPDATE_GOLDEN") != nullptr) {
+            std::filesystem::create_directories(golden);
+            std::ofstream(golden / name, std::ios::binary) << r.output;
+            continue;
+        }
+        EXPECT_EQ(r.output, ReadText(golden / name)) << name;
+    }
 }
 
 }  // namespace
