@@ -18,15 +18,6 @@
 
 namespace vadrix::cli {
 
-MessageResult ToolUserInterface::ShowMessage(std::string_view text, MessageKind kind,
-                                             MessageButtons buttons) {
-    std::string s(text);
-    if (!from_.empty())
-        for (std::size_t at = s.find(from_); at != std::string::npos; at = s.find(from_, at))
-            s.replace(at, from_.size(), to_), at += to_.size();
-    return ConsoleUserInterface::ShowMessage(s, kind, buttons);
-}
-
 // ---------------------------------------------------------------------------------------
 
 LocalDateTime ToolClock::Now() {
@@ -121,17 +112,6 @@ void Progress::Done() {
 
 namespace {
 
-std::filesystem::path PrivateCopyName() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
-    std::string name = (dir / "vadrix-cli-XXXXXX.lg8").string();
-    const int fd = mkstemps(name.data(), 4);
-    if (fd < 0) return {};
-    ::close(fd);
-    return name;
-}
-
 // A log begins with its header and directory; anything shorter or with a foreign header is
 // not one (the store would take an empty file for a new log).
 bool LooksLikeLog(const std::filesystem::path& file) {
@@ -154,24 +134,13 @@ bool LogSnapshot::Open(const std::filesystem::path& log) {
         Error(log.string() + ": not a log file");
         return false;
     }
-    copy_ = PrivateCopyName();
-    if (copy_.empty() ||
-        !std::filesystem::copy_file(log, copy_, std::filesystem::copy_options::overwrite_existing,
-                                    ec) ||
-        ec) {
-        Error(log.string() + ": cannot make a private copy to read (" + ec.message() + ")");
-        return false;
-    }
-    tool_.ui.ShowFileAs(copy_.string(), log.string());
-    Context& ctx = tool_.ctx();
-    if (!ctx.log.Open(copy_, false, OpenIntent::kChosenFile)) return false;
-    return true;
+    // Opened for reading only: neither the tool nor the store's bookkeeping can change a
+    // byte of it, and a log that a running program is writing is read as it stands.
+    return tool_.ctx().log.OpenForReading(log);
 }
 
 LogSnapshot::~LogSnapshot() {
     tool_.ctx().log.Close();
-    std::error_code ec;
-    if (!copy_.empty()) std::filesystem::remove(copy_, ec);
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {

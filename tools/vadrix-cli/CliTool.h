@@ -23,20 +23,6 @@ inline constexpr int kExitFailed = 1;  // a missing, invalid or unwritable file
 inline constexpr int kExitUsage = 2;   // bad command or options
 inline constexpr int kExitNoInstance = 3;
 
-// Messages of the core name the file the user gave, not the private copy the tool reads.
-class ToolUserInterface : public ConsoleUserInterface {
-  public:
-    MessageResult ShowMessage(std::string_view text, MessageKind kind,
-                              MessageButtons buttons) override;
-    void ShowFileAs(std::string from, std::string to) {
-        from_ = std::move(from);
-        to_ = std::move(to);
-    }
-
-  private:
-    std::string from_, to_;
-};
-
 // The local clock, or, while a capture is replayed, a clock that stands at the capture's
 // times: its counter is set from the capture and its local time runs with it from start.
 class ToolClock : public Clock {
@@ -81,7 +67,7 @@ struct Tool {
 
     ToolClock clock;
     QtEventLoop loop;
-    ToolUserInterface ui;
+    ConsoleUserInterface ui;
     ToolPlatform platform;
     std::unique_ptr<Context> context = std::make_unique<Context>(clock, loop, ui);
 };
@@ -104,9 +90,8 @@ class Progress {
     int shown_ = -1;
 };
 
-// The log a command reads is never opened itself: a private copy of it becomes the
-// context's log, so neither the tool nor the store's bookkeeping on opening and closing can
-// change a byte of it, and a log the program is writing can be read as it stands.
+// The log a command reads becomes the context's log, opened for reading only: nothing of it
+// is ever written.
 class LogSnapshot {
   public:
     LogSnapshot(Tool& tool) : tool_(tool) {}
@@ -121,7 +106,6 @@ class LogSnapshot {
   private:
     Tool& tool_;
     std::filesystem::path source_;
-    std::filesystem::path copy_;
 };
 
 // Whether two names denote the same file (or the same name when one does not exist yet).

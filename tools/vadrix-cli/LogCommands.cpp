@@ -1,4 +1,4 @@
-// dump, copy and info: the output run and the directory of a log, read from a private copy.
+// dump, copy and info: the output run and the directory of a log opened for reading only.
 
 #include <cstdio>
 #include <optional>

@@ -24,8 +24,8 @@ void Usage(std::FILE* to) {
         "  info      show the header and directory of a log\n"
         "  import    frame a capture of received bytes and store it in a new log\n"
         "'vadrix-cli COMMAND --help' describes a command's options.\n"
-        "Only 'status' takes an instance slot of the program; the other commands read the log\n"
-        "they are given from a private copy and write only the new file they are told to.\n",
+        "Only 'status' takes an instance slot of the program; the other commands open the log\n"
+        "they are given for reading only and write only the new file they are told to.\n",
         to);
 }
 

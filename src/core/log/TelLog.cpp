@@ -72,6 +72,7 @@ TTelLog::~TTelLog() {
 // Storing
 
 bool TTelLog::Store(TTelegram& rec) {
+    if (readOnly_) return false;
     rec.Time = StampNow();
     rec.SeqNo = static_cast<std::int32_t>(dir_.NewestSeqNo + 1);
     if (ctx_.general.LogFilter.FilterOn != 0 && filterTest_ &&
@@ -86,6 +87,7 @@ bool TTelLog::Store(TTelegram& rec) {
 }
 
 void TTelLog::AppendRecord(const TTelegram& rec) {
+    if (readOnly_) return;
     TTelegram copy = rec;
     dir_.NewestSeqNo = static_cast<std::uint32_t>(copy.SeqNo);
     dir_.NewestTime = copy.Time;
@@ -262,7 +264,7 @@ void TTelLog::Flush(std::uint32_t nowMs) {
 }
 
 bool TTelLog::FlushNow() {
-    if (!file_.IsOpen() || (!blockDirty_ && !dirDirty_)) return true;
+    if (readOnly_ || !file_.IsOpen() || (!blockDirty_ && !dirDirty_)) return true;
     bool ok = true;
     if (blockDirty_) ok = WriteCurrentBlock() && ok;
     if (dirDirty_) ok = WriteDirectory() && ok;
@@ -343,6 +345,24 @@ bool TTelLog::Open(const std::filesystem::path& file, bool checkAge, OpenIntent 
         Notify(-1);
     }
     return ok;
+}
+
+bool TTelLog::OpenForReading(const std::filesystem::path& file) {
+    Close();
+    TFileAccess f;
+    TLogHeader header;
+    TLogDirectory dir;
+    const bool readable = f.Open(file, TFileAccess::Mode::kReadOnly) && f.Size() > 0 &&
+                          ReadWhole(f, 0, header) && ReadWhole(f, kLogHeaderSize, dir) &&
+                          header.Valid() && SoundDirectory(dir);
+    if (!readable) {
+        ShowFileError(txt::kLogReadError, file);
+        return false;
+    }
+    readOnly_ = true;
+    TakeOver(std::move(f), header, dir);
+    path_ = file;
+    return true;
 }
 
 // A file that is not a log is left as it is; the log in use stays (or, when the caller had
@@ -430,6 +450,11 @@ void TTelLog::Close() {
 
 bool TTelLog::Finish() {
     if (!file_.IsOpen()) return false;
+    if (readOnly_) {
+        file_.Close();
+        readOnly_ = false;
+        return true;
+    }
     bool ok = WriteCurrentBlock();
     const std::uint32_t n = dir_.BlockCount;
     dir_.BlocksInUse = (dir_.CurrentBlock + n - dir_.OldestBlock) % n + 1;

@@ -64,6 +64,10 @@ class TTelLog {
     // today is begun anew. False when the file was refused; the log in use then stays.
     bool Open(const std::filesystem::path& file, bool checkAge,
               OpenIntent intent = OpenIntent::kChosenFile);
+    // Takes an existing log for reading only: nothing of it is ever written, not even on
+    // closing; storing is refused. False (and a message) when it is not a readable log.
+    bool OpenForReading(const std::filesystem::path& file);
+    bool ReadOnly() const { return readOnly_; }
     // Closes the view and finishes the log file.
     void Close();
     // Writes the current block, the directory (with the blocks in use) and the header (with
@@ -178,6 +182,7 @@ class TTelLog {
     BlockBuffer block_{};
     std::uint32_t blockEnd_ = kBlockRecordsStart;  // where the next record goes
     std::uint16_t lastLen_ = 0;                    // length of the last record, 0: empty
+    bool readOnly_ = false;
     bool blockDirty_ = false;
     bool dirDirty_ = false;
     std::uint32_t lastFlushMs_ = 0;
