@@ -5,10 +5,16 @@
 #include "common/Language.h"
 #include "common/SendDefaults.h"
 #include "common/TextIds.h"
+#include "filters/Filter.h"
 
 namespace vadrix {
 
-void SetUpChannels(Context& ctx) { DeriveChannel2(ctx); }
+void SetUpChannels(Context& ctx) {
+    DeriveChannel2(ctx);
+    // Filters that came from a file are normalised before anything is tested against them.
+    PrepareFilter(ctx.general.DisplayFilter);
+    PrepareFilter(ctx.general.LogFilter);
+}
 
 StartOutcome InitCommon(Context& ctx, Platform& platform) {
     ctx.run.ProgramDirectory = platform.ExecutablePath().parent_path();

@@ -18,7 +18,7 @@ inline constexpr int kExitTextTable = 99;
 StartOutcome InitCommon(Context& ctx, Platform& platform);
 
 // Channel 1 takes its baud rate from the baud list text of its index; channel 2 starts as a
-// copy of channel 1 with its own sources and station.
+// copy of channel 1 with its own sources and station; both filters are prepared.
 void SetUpChannels(Context& ctx);
 
 }  // namespace vadrix

@@ -95,6 +95,11 @@ TEST_F(Start, TheStoredLanguageAndSettingsAreTakenAndDefaultsSet) {
     EXPECT_EQ(t->emse2.TxSource, 4);
     EXPECT_EQ(t->emse2.P.StationAddr[0], 2);
     EXPECT_EQ(t->emse1.P.StationAddr[0], 1);
+
+    // Both filters are normalised: empty masks read as everything, both status boxes on.
+    EXPECT_EQ(t->general.DisplayFilter.SourceMask, 15);
+    EXPECT_EQ(t->general.LogFilter.ShowGood, 1);
+    EXPECT_EQ(t->general.LogFilter.RowCount, 4);
 }
 
 }  // namespace
