@@ -11,31 +11,17 @@
 #include "channel/Framer.h"
 #include "common/TimeBase.h"
 #include "log/TelLog.h"
+#include "support/Frames.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 
 namespace vadrix::testing {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes VariableFrame(const Bytes& payload) {
-    const auto len = static_cast<std::uint8_t>(payload.size());
-    Bytes f{0x68, len, len, 0x68};
-    std::uint8_t sum = 0;
-    for (const std::uint8_t b : payload) {
-        f.push_back(b);
-        sum = static_cast<std::uint8_t>(sum + b);
-    }
-    f.push_back(sum);
-    f.push_back(0x16);
-    return f;
-}
-
 // A long telegram of station 1 with sequence number seq, data kind and telegram number.
 inline Bytes LongFrame(int seq, int dataKind, int telNo, std::uint8_t data0) {
-    return VariableFrame({1, static_cast<std::uint8_t>((seq & 31) | (dataKind << 6)),
-                          static_cast<std::uint8_t>(telNo & 0xFF),
-                          static_cast<std::uint8_t>((telNo >> 8) & 3), data0, 0x5A});
+    return Variable({1, static_cast<std::uint8_t>((seq & 31) | (dataKind << 6)),
+                     static_cast<std::uint8_t>(telNo & 0xFF),
+                     static_cast<std::uint8_t>((telNo >> 8) & 3), data0, 0x5A});
 }
 
 // A context in variant 2 with both channels at 9600 baud and station 1, writing its live log
