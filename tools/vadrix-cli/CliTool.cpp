@@ -143,16 +143,6 @@ LogSnapshot::~LogSnapshot() {
     tool_.ctx().log.Close();
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    const auto abs = [](const std::filesystem::path& p) {
-        std::error_code e;
-        return std::filesystem::weakly_canonical(p, e).lexically_normal();
-    };
-    return abs(a) == abs(b);
-}
-
 bool Protected(Tool& tool, const std::filesystem::path& target,
                const std::vector<std::filesystem::path>& inputs) {
     Context& ctx = tool.ctx();

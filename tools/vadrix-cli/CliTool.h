@@ -108,8 +108,6 @@ class LogSnapshot {
     std::filesystem::path source_;
 };
 
-// Whether two names denote the same file (or the same name when one does not exist yet).
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // A target the tool must not write: a file it reads or the live log of a running program.
 bool Protected(Tool& tool, const std::filesystem::path& target,
                const std::vector<std::filesystem::path>& inputs);

@@ -62,6 +62,16 @@ bool CopyDataFile(Context& ctx, const std::filesystem::path& source,
     return ok && !ec;
 }
 
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const auto place = [](const std::filesystem::path& p) {
+        std::error_code e;
+        return std::filesystem::weakly_canonical(p, e).lexically_normal();
+    };
+    return place(a) == place(b);
+}
+
 bool InsideProgramFolders(const std::string& dir, const std::vector<std::string>& folders) {
     for (const std::string& folder : folders) {
         if (dir.size() < folder.size()) continue;

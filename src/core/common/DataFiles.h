@@ -25,6 +25,10 @@ bool SaveSettings(Context& ctx, Platform& platform);
 // True when dir lies inside one of the platform's program folders (compared without case).
 bool InsideProgramFolders(const std::string& dir, const std::vector<std::string>& folders);
 
+// Whether two names denote the same file; for a file that does not exist yet, whether they
+// name the same place.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // The texts are CP1252; the file system wants UTF-8 names.
 std::filesystem::path TextPath(std::string_view cp1252);
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "common/Context.h"
+#include "common/DataFiles.h"
 #include "common/TextIds.h"
 #include "common/TimeBase.h"
 
@@ -50,12 +51,6 @@ double LocalFractionOfDay(const LocalDateTime& t) {
 double Today(Clock& clock) {
     const LocalDateTime now = clock.Now();
     return DateSerial(now.year, now.month, now.day);
-}
-
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    if (std::filesystem::exists(b, ec)) return std::filesystem::equivalent(a, b, ec);
-    return a.lexically_normal() == b.lexically_normal();
 }
 
 }  // namespace
