@@ -27,5 +27,6 @@ class TempDir {
 };
 
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& file);
+std::string ReadFileText(const std::filesystem::path& file);
 
 }  // namespace vadrix::testing

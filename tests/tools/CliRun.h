@@ -21,8 +21,7 @@ struct CliRun {
 };
 
 inline std::string ReadText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFileText(file);
 }
 
 // Runs "./vadrix-cli args" in dir; standard error goes with the output when merged.

@@ -26,10 +26,7 @@ struct SendFileTest : ::testing::Test {
     void Write(const std::filesystem::path& p, const std::string& bytes) {
         std::ofstream(p, std::ios::binary) << bytes;
     }
-    std::string Read(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Read(const std::filesystem::path& p) { return testing::ReadFileText(p); }
     // A changed set-up so that loading can be told from not loading.
     void Change(Context& c) {
         c.general.ProtocolVariant = 2;
