@@ -145,8 +145,8 @@ def read_texts():
         if "," in name:
             name, *aliases = name.split(",")
         if "@" in name:
-            name, spec = name.split("@")
-            kind, _, arg = spec.partition("=")
+            name, tag = name.split("@")
+            kind, _, arg = tag.partition("=")
             arg = int(arg) if arg else None
         entries[n] = {"name": name, "kind": kind, "arg": arg, "aliases": aliases, "de": de,
                       "en": de if en == "=" else en, "line": lineno}

@@ -35,7 +35,7 @@ double FmtArg::AsReal() const {
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool left = false;
     bool zero = false;
     bool plus = false;
@@ -59,7 +59,7 @@ int ReadNumber(std::string_view f, std::size_t& i) {
 }
 
 // Parses a directive after its "%"; false when it is none the formatter knows.
-bool ParseSpec(std::string_view f, std::size_t& i, Spec& s) {
+bool ParseDirective(std::string_view f, std::size_t& i, Directive& s) {
     for (; i < f.size(); ++i) {
         const char c = f[i];
         if (c == '-')
@@ -95,7 +95,7 @@ bool ParseSpec(std::string_view f, std::size_t& i, Spec& s) {
     }
 }
 
-void Pad(std::string& out, std::string_view body, const Spec& s) {
+void Pad(std::string& out, std::string_view body, const Directive& s) {
     const int fill = s.width - static_cast<int>(body.size());
     if (fill > 0 && !s.left) out.append(static_cast<std::size_t>(fill), ' ');
     out.append(body);
@@ -103,7 +103,8 @@ void Pad(std::string& out, std::string_view body, const Spec& s) {
 }
 
 // Sign, then digits padded with zeros to the precision or (flag 0) the width.
-void PadNumber(std::string& out, std::string_view sign, std::string_view digits, const Spec& s) {
+void PadNumber(std::string& out, std::string_view sign, std::string_view digits,
+               const Directive& s) {
     char buf[2 * kMaxFormatWidth + 400];
     std::size_t n = 0;
     for (char c : sign) buf[n++] = c;
@@ -117,7 +118,7 @@ void PadNumber(std::string& out, std::string_view sign, std::string_view digits,
     Pad(out, std::string_view(buf, n), s);
 }
 
-void PutInteger(std::string& out, std::int64_t v, const Spec& s) {
+void PutInteger(std::string& out, std::int64_t v, const Directive& s) {
     char digits[32];
     std::string_view sign;
     std::to_chars_result r{};
@@ -139,7 +140,7 @@ void PutInteger(std::string& out, std::int64_t v, const Spec& s) {
     PadNumber(out, sign, d, s);
 }
 
-void PutReal(std::string& out, double v, const Spec& s, char decimal) {
+void PutReal(std::string& out, double v, const Directive& s, char decimal) {
     if (!std::isfinite(v)) {
         Pad(out, std::isnan(v) ? "NAN" : v < 0 ? "-INF" : "INF", s);
         return;
@@ -158,7 +159,7 @@ void PutReal(std::string& out, double v, const Spec& s, char decimal) {
     PadNumber(out, negative ? "-" : s.plus ? "+" : s.space ? " " : "", d, s);
 }
 
-void PutText(std::string& out, std::string_view t, const Spec& s) {
+void PutText(std::string& out, std::string_view t, const Directive& s) {
     if (s.precision >= 0 && static_cast<std::size_t>(s.precision) < t.size())
         t = t.substr(0, static_cast<std::size_t>(s.precision));
     Pad(out, t, s);
@@ -183,8 +184,8 @@ void AppendFormat(std::string& out, std::string_view fmt, std::span<const FmtArg
             continue;
         }
         std::size_t j = pct + 1;
-        Spec s;
-        if (!ParseSpec(fmt, j, s)) {
+        Directive s;
+        if (!ParseDirective(fmt, j, s)) {
             out.append(fmt.substr(pct, j - pct));  // unknown: left as written
             i = j;
             continue;
@@ -193,13 +194,13 @@ void AppendFormat(std::string& out, std::string_view fmt, std::span<const FmtArg
         if (next == args.size()) continue;  // more directives than values: nothing
         const FmtArg& a = args[next++];
         if (a.type() == FmtArg::Type::kText && s.conv != 's') {
-            PutText(out, a.AsText(), Spec{s.left, false, false, false, s.width, -1, 's'});
+            PutText(out, a.AsText(), Directive{s.left, false, false, false, s.width, -1, 's'});
         } else if (s.conv == 's') {
             if (a.type() == FmtArg::Type::kText) {
                 PutText(out, a.AsText(), s);
             } else {
                 std::string tmp;
-                Spec plain;
+                Directive plain;
                 plain.conv = a.type() == FmtArg::Type::kReal ? 'f' : 'd';
                 if (a.type() == FmtArg::Type::kReal)
                     PutReal(tmp, a.AsReal(), plain, decimal);
@@ -265,7 +266,7 @@ void AppendGrouped(std::string& out, std::int64_t v, char sep, int width) {
 }
 
 void AppendFixed(std::string& out, double v, int decimals, char decimal) {
-    Spec s;
+    Directive s;
     s.conv = 'f';
     s.precision = decimals < 0 ? 0 : decimals > 20 ? 20 : decimals;
     PutReal(out, v, s, decimal);
