@@ -11,10 +11,10 @@
 #include <memory>
 #include <random>
 
-#include "common/Context.h"
-#include "log/LineGenerator.h"
-#include "log/Output.h"
+#include "app/Context.h"
+#include "interpret/LineGenerator.h"
 #include "log/TelLog.h"
+#include "output/Output.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 

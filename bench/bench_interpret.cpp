@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/TimeBase.h"
-#include "log/Descriptions.h"
-#include "log/LineGenerator.h"
+#include "app/TimeBase.h"
+#include "interpret/Descriptions.h"
+#include "interpret/LineGenerator.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 

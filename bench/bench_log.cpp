@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "log/TelLog.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"

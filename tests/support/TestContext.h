@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "support/FakeClock.h"
 #include "support/FakeEventLoop.h"
 #include "support/FakeUserInterface.h"

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <vector>
 
+#include "app/TimeBase.h"
 #include "channel/Channel.h"
 #include "channel/Framer.h"
-#include "common/TimeBase.h"
 #include "log/TelLog.h"
 #include "support/Frames.h"
 #include "support/TempDir.h"

@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "common/DataFiles.h"
-#include "common/Language.h"
-#include "common/Startup.h"
+#include "app/DataFiles.h"
+#include "app/Language.h"
+#include "app/Startup.h"
+#include "app/TimeBase.h"
 #include "common/TextIds.h"
-#include "common/TimeBase.h"
 #include "log/LogFileAccess.h"
 #include "log/LogFileLayout.h"
-#include "log/Output.h"
+#include "output/Output.h"
 
 namespace vadrix::cli {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Context.h"
 #include "common/Clock.h"
-#include "common/Context.h"
 #include "runtime/ConsoleUserInterface.h"
 #include "runtime/DesktopPlatform.h"
 #include "runtime/QtClock.h"

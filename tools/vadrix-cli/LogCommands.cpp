@@ -6,13 +6,13 @@
 #include "CliArgs.h"
 #include "CliTool.h"
 #include "Commands.h"
-#include "common/DataFiles.h"
-#include "common/Language.h"
+#include "app/DataFiles.h"
+#include "app/Language.h"
 #include "common/TextIds.h"
 #include "filters/Filter.h"
-#include "log/Descriptions.h"
-#include "log/LineGenerator.h"
-#include "log/Output.h"
+#include "interpret/Descriptions.h"
+#include "interpret/LineGenerator.h"
+#include "output/Output.h"
 
 namespace vadrix::cli {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "CliTool.h"
 #include "Commands.h"
-#include "common/DataFiles.h"
+#include "app/DataFiles.h"
 #include "common/TextIds.h"
 
 namespace vadrix::cli {

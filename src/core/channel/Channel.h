@@ -7,10 +7,10 @@
 #include <span>
 #include <string>
 
+#include "app/Context.h"
 #include "channel/EmSe.h"
 #include "channel/LinkFields.h"
 #include "channel/SerialPort.h"
-#include "common/Context.h"
 
 namespace vadrix {
 

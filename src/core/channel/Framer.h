@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "app/Context.h"
 #include "channel/EmSe.h"
-#include "common/Context.h"
 
 namespace vadrix {
 

@@ -7,7 +7,7 @@
 #include <span>
 
 #include "common/Bytes.h"
-#include "filters/FilterRecord.h"
+#include "common/FilterRecord.h"
 
 namespace vadrix {
 

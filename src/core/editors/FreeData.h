@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/SendItems.h"
 
 namespace vadrix {

@@ -5,7 +5,7 @@
 #include <system_error>
 #include <utility>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/TextIds.h"
 #include "log/TelLog.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "filters/FilterRecord.h"
+#include "common/FilterRecord.h"
 #include "log/Telegram.h"
 
 namespace vadrix {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/TextIds.h"
 #include "log/TelLog.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "common/Context.h"
+#include "app/Context.h"
 
 namespace vadrix {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <system_error>
 
-#include "common/Context.h"
-#include "common/DataFiles.h"
+#include "app/Context.h"
+#include "app/DataFiles.h"
+#include "app/TimeBase.h"
 #include "common/TextIds.h"
-#include "common/TimeBase.h"
 
 namespace vadrix {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "filters/FilterRecord.h"
+#include "common/FilterRecord.h"
 #include "log/LogBlock.h"
 #include "log/LogFileAccess.h"
 #include "log/LogFileLayout.h"

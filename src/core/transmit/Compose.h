@@ -6,7 +6,7 @@
 #include <functional>
 #include <span>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/SendItems.h"
 
 namespace vadrix {

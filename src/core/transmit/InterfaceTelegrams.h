@@ -8,7 +8,7 @@
 #include <istream>
 #include <memory>
 
-#include "common/Context.h"
+#include "app/Context.h"
 
 namespace vadrix {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The repetition store: per station, the last telegram sent with each sequence number.
 
-#include "common/Context.h"
+#include "app/Context.h"
 
 namespace vadrix {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "channel/ChannelBlock.h"
+#include "common/FilterRecord.h"
 #include "common/GeneralParams.h"
 #include "common/SendItems.h"
 #include "common/Settings.h"
-#include "filters/FilterRecord.h"
 #include "log/LogFileLayout.h"
 #include "log/SendFileLayout.h"
 #include "log/Telegram.h"

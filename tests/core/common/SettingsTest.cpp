@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "common/DataFiles.h"
+#include "app/DataFiles.h"
 #include "common/Settings.h"
 #include "common/TextIds.h"
 #include "support/FakePlatform.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/SendDefaults.h"
+#include "app/SendDefaults.h"
 #include "common/TextIds.h"
 #include "support/TestContext.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/TextIds.h"
 #include "filters/Filter.h"
 #include "support/TempDir.h"

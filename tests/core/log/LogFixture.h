@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "common/Context.h"
-#include "common/TimeBase.h"
+#include "app/Context.h"
+#include "app/TimeBase.h"
 #include "log/LogFileLayout.h"
 #include "log/TelLog.h"
 #include "support/TempDir.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "common/SendDefaults.h"
+#include "app/SendDefaults.h"
 #include "common/TextIds.h"
 #include "log/SendFileLayout.h"
 #include "support/TempDir.h"

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "common/Context.h"
+#include "app/Context.h"
+#include "app/TimeBase.h"
 #include "common/TextIds.h"
-#include "common/TimeBase.h"
 #include "filters/Filter.h"
-#include "log/Output.h"
-#include "log/PageCanvas.h"
 #include "log/TelLog.h"
+#include "output/Output.h"
+#include "output/PageCanvas.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 

@@ -2,7 +2,7 @@
 // The common start of every executable: program directory, texts, instance slot, data
 // directory and settings, texts in the stored language, send defaults and channel baud rates.
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/Platform.h"
 
 namespace vadrix {

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/Context.h"
 #include "channel/LinkFields.h"
-#include "common/Context.h"
-#include "log/InterpretText.h"
-#include "log/LineGenerator.h"
+#include "interpret/InterpretText.h"
+#include "interpret/LineGenerator.h"
 
 namespace vadrix {
 namespace interp {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/TimeBase.h"
+#include "app/TimeBase.h"
 #include "support/TestContext.h"
 
 namespace vadrix {

@@ -7,7 +7,7 @@
 
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
-#include "log/Descriptions.h"
+#include "interpret/Descriptions.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 

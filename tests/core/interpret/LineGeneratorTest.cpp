@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "app/TimeBase.h"
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
-#include "common/TimeBase.h"
-#include "log/Descriptions.h"
-#include "log/LineGenerator.h"
+#include "interpret/Descriptions.h"
+#include "interpret/LineGenerator.h"
 #include "log/LogFileLayout.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"

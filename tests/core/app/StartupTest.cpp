@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Startup.h"
 #include "common/Settings.h"
-#include "common/Startup.h"
 #include "common/TextIds.h"
 #include "support/FakePlatform.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "common/Language.h"
+#include "app/Language.h"
 
 #include "common/TextIds.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Loading the language file of the current language into the context's text table.
 
-#include "common/Context.h"
+#include "app/Context.h"
 
 namespace vadrix {
 

@@ -5,7 +5,7 @@
 
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
-#include "log/InterpretImpl.h"
+#include "interpret/InterpretImpl.h"
 
 namespace vadrix {
 

@@ -10,9 +10,9 @@
 #include <random>
 #include <string>
 
-#include "common/TimeBase.h"
-#include "log/Descriptions.h"
-#include "log/LineGenerator.h"
+#include "app/TimeBase.h"
+#include "interpret/Descriptions.h"
+#include "interpret/LineGenerator.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 

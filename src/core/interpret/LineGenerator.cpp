@@ -1,16 +1,16 @@
-#include "log/LineGenerator.h"
+#include "interpret/LineGenerator.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 
+#include "app/Context.h"
 #include "channel/LinkFields.h"
-#include "common/Context.h"
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
-#include "log/Descriptions.h"
-#include "log/InterpretImpl.h"
-#include "log/InterpretText.h"
+#include "interpret/Descriptions.h"
+#include "interpret/InterpretImpl.h"
+#include "interpret/InterpretText.h"
 #include "log/LogFileLayout.h"
 
 namespace vadrix {

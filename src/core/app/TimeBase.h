@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "common/Context.h"
+#include "app/Context.h"
 
 namespace vadrix {
 

@@ -1,4 +1,4 @@
-#include "common/DataFiles.h"
+#include "app/DataFiles.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "common/Startup.h"
+#include "app/Startup.h"
 
+#include "app/DataFiles.h"
+#include "app/Language.h"
+#include "app/SendDefaults.h"
 #include "channel/Channel.h"
-#include "common/DataFiles.h"
-#include "common/Language.h"
-#include "common/SendDefaults.h"
 #include "common/TextIds.h"
 #include "filters/Filter.h"
 

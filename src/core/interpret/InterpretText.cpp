@@ -1,11 +1,11 @@
-#include "log/InterpretText.h"
+#include "interpret/InterpretText.h"
 
 #include <cmath>
 
+#include "app/TimeBase.h"
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
 #include "common/TextTable.h"
-#include "common/TimeBase.h"
 
 namespace vadrix {
 

@@ -1,4 +1,4 @@
-#include "common/TimeBase.h"
+#include "app/TimeBase.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/Platform.h"
 
 namespace vadrix {

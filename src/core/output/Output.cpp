@@ -1,4 +1,4 @@
-#include "log/Output.h"
+#include "output/Output.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,14 +8,14 @@
 #include <memory>
 #include <system_error>
 
-#include "common/Context.h"
-#include "common/DataFiles.h"
+#include "app/Context.h"
+#include "app/DataFiles.h"
+#include "app/TimeBase.h"
 #include "common/TextIds.h"
-#include "common/TimeBase.h"
 #include "filters/Filter.h"
-#include "log/InterpretText.h"
-#include "log/PageCanvas.h"
+#include "interpret/InterpretText.h"
 #include "log/TelLog.h"
+#include "output/PageCanvas.h"
 
 namespace vadrix {
 namespace {

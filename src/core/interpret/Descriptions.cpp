@@ -1,9 +1,9 @@
-#include "log/Descriptions.h"
+#include "interpret/Descriptions.h"
 
 #include <algorithm>
 #include <fstream>
 
-#include "common/Context.h"
+#include "app/Context.h"
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
 

@@ -1,4 +1,4 @@
-#include "common/SendDefaults.h"
+#include "app/SendDefaults.h"
 
 #include "common/TextIds.h"
 

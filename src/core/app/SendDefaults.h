@@ -1,7 +1,7 @@
 #pragma once
 // The send telegrams and send lists a program starts with before any file is loaded.
 
-#include "common/Context.h"
+#include "app/Context.h"
 
 namespace vadrix {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "log/LineGenerator.h"
+#include "interpret/LineGenerator.h"
 
 namespace vadrix {
 
