@@ -74,6 +74,14 @@ struct TEmSe {
     std::uint32_t CycleCountdown = 0;
     std::int32_t CurrentStation = 0;
     std::uint32_t AnswerDeadline = 0;
+    // Polling cycle of function 3 and the answering side of function 4.
+    std::uint32_t InterrogationDeadline = 0;
+    std::int32_t PollCounter = 0;     // stations still to poll in this round
+    std::int32_t PollIndex = 0;       // table index of the station polled
+    std::int32_t ClassPollIndex = 0;  // round-robin index of the class polls
+    std::int32_t RememberedStation = 0;
+    std::uint32_t LastRequestNo = 0;  // low five bits of the last repeat request served
+    std::uint8_t ReceivedStatus = 40;  // 31 once the cyclic supervision ran out
     float SendBitTimeMs = 0;  // one bit of the send line of the monitor device
     float SendGapMs = 0;      // (Mv + 20) bit times / 10 on that line
 
@@ -100,8 +108,15 @@ struct TEmSe {
     bool LinkTestFlags[12]{};
 };
 
-// The link-test flags reception reads.
-inline constexpr int kLinkTestNoAck = 3;        // no acknowledgement requests
-inline constexpr int kLinkTestIgnoreCycle = 5;  // telegram 0x200 is marked, not answered
+// The link-test flags: switches of the link-test window that transmission and reception read.
+inline constexpr int kLinkTestNoSequence = 0;      // no sequence numbers in composed telegrams
+inline constexpr int kLinkTestNotOnLine = 1;       // composed telegrams are logged, not sent
+inline constexpr int kLinkTestExplicitControl = 2;  // control byte taken as entered
+inline constexpr int kLinkTestNoAck = 3;           // no acknowledgement requests
+inline constexpr int kLinkTestToggle = 4;          // 32 added to the control byte
+inline constexpr int kLinkTestIgnoreCycle = 5;     // telegram 0x200 is marked, not answered
+inline constexpr int kLinkTestCorruptShortRequest = 6;  // short requests to a station spoiled
+inline constexpr int kLinkTestEmptyAck = 7;        // a general poll gets the empty acknowledgement
+inline constexpr int kLinkTestCorrupt = 8;         // every telegram spoiled before sending
 
 }  // namespace vadrix

@@ -16,9 +16,6 @@ constexpr std::uint8_t kLastMask[8] = {0xFF, 0xFF, 0x01, 0x01, 0x0F, 0x0F, 0xFF,
 constexpr int kPackedBits[8] = {49, 49, 41, 41, 69, 69, 105, 105};
 constexpr int kRotatedBits[8] = {16, 16, 9, 9, 36, 36, 72, 72};
 constexpr std::int32_t kObjectMax = 1023;
-constexpr int kLinkTestExplicitControl = 2;
-constexpr int kLinkTestToggle = 4;
-constexpr int kLinkTestNoSequence = 0;
 
 bool IsEnvelope(const Context& ctx) {
     return ctx.general.ProtocolVariant == 0 || ctx.general.ProtocolVariant == 1;
