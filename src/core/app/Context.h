@@ -3,6 +3,9 @@
 // run state, the text table, the general parameters and the send tables. Every executable
 // and every test builds its own.
 
+#include <functional>
+#include <memory>
+
 #include "channel/ChannelHooks.h"
 #include "channel/EmSe.h"
 #include "common/Clock.h"
@@ -18,6 +21,15 @@
 #include "log/TelLog.h"
 
 namespace vadrix {
+
+struct TransferFile;
+
+// What the transmit side tells the windows.
+struct TransmitHooks {
+    // A send list completed a pass: its editor (the window number kept in the list) is told;
+    // false when the window is gone.
+    std::function<bool(int list, int window)> listPassDone;
+};
 
 struct Context {
     // Reception stores into the live log unless a test wires another sink; the log applies
@@ -42,7 +54,9 @@ struct Context {
     TEmSe emse1;
     TEmSe emse2;
     ChannelHooks channelHooks;  // where reception hands telegrams and bytes
-    TTelLog log{*this};         // declared late: it finishes its file while the rest still lives
+    TransmitHooks transmitHooks;
+    std::shared_ptr<TransferFile> transfer;  // a file being sent to the monitor device
+    TTelLog log{*this};  // declared late: it finishes its file while the rest still lives
     LogSink logSink{log};
 
     std::string_view Txt(int n) const { return texts.Txt(n); }
