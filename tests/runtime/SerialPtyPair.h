@@ -44,6 +44,14 @@ class PtyPair {
                 WaitFor(POLLOUT, 50);
         }
     }
+    // What the port has written so far, without waiting.
+    std::vector<std::uint8_t> ReadAvailable() {
+        std::vector<std::uint8_t> got;
+        std::uint8_t buf[512];
+        for (ssize_t r; (r = ::read(master_, buf, sizeof buf)) > 0;)
+            got.insert(got.end(), buf, buf + r);
+        return got;
+    }
     // What the port wrote, up to n bytes within the time limit.
     std::vector<std::uint8_t> Receive(std::size_t n, int timeoutMs = 2000) {
         std::vector<std::uint8_t> got;

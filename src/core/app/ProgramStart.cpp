@@ -58,8 +58,8 @@ std::filesystem::path StoredOrDefaultDescriptions(Context& ctx) {
 
 }  // namespace
 
-CommandLine ReadCommandLine(Context& ctx, const std::vector<std::string>& args) {
-    CommandLine line;
+ProgramArguments ReadCommandLine(Context& ctx, const std::vector<std::string>& args) {
+    ProgramArguments line;
     ctx.run.LogFilePath = DataFileName(ctx, txt::kLogFileName);
     ctx.run.LogFromFile = false;
     for (const std::string& word : args) {
@@ -75,8 +75,10 @@ CommandLine ReadCommandLine(Context& ctx, const std::vector<std::string>& args) 
             line.descriptionFile = file;
         } else if (SameWord(word, ctx.Txt(txt::kOnlineStateBase))) {
             ctx.settings.Online = 0;
+            line.onlineWord = true;
         } else if (SameWord(word, ctx.Txt(txt::kOnlineStateBase + 1))) {
             ctx.settings.Online = 1;
+            line.onlineWord = true;
         } else {
             line.ignored.push_back(word);
         }
@@ -84,7 +86,7 @@ CommandLine ReadCommandLine(Context& ctx, const std::vector<std::string>& args) 
     return line;
 }
 
-void OpenStartFiles(Context& ctx, const CommandLine& line, Descriptions& descriptions) {
+void OpenStartFiles(Context& ctx, const ProgramArguments& line, Descriptions& descriptions) {
     const std::filesystem::path sendFile =
         line.sendFile.empty() ? StoredOrDefaultSendFile(ctx) : line.sendFile;
     LoadSendFile(ctx, sendFile);

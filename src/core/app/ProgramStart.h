@@ -15,22 +15,23 @@
 namespace vadrix {
 
 // What the command line named.
-struct CommandLine {
+struct ProgramArguments {
     std::filesystem::path logFile;          // empty: the live log
     std::filesystem::path sendFile;         // empty: the last one used, else the default
     std::filesystem::path descriptionFile;  // empty: the stored one, else the default
     std::vector<std::string> ignored;       // words that meant nothing
+    bool onlineWord = false;                // the word for offline or online was given
 };
 
 // Reads the switches "t" and "t2" (after "-" or "/", any case), files by their extension
 // and the words for offline and online (texts 673 and 674, any case).
-CommandLine ReadCommandLine(Context& ctx, const std::vector<std::string>& args);
+ProgramArguments ReadCommandLine(Context& ctx, const std::vector<std::string>& args);
 
 // The send telegram file, the log (with the age check of the daily log) and the object
 // descriptions, in that order; a send telegram file named without a log file is loaded
 // again afterwards so that its settings win over the log header's. A description file that
 // cannot be loaded is forgotten.
-void OpenStartFiles(Context& ctx, const CommandLine& line, Descriptions& descriptions);
+void OpenStartFiles(Context& ctx, const ProgramArguments& line, Descriptions& descriptions);
 
 // A configured port that is not present keeps the program offline.
 void CheckConfiguredPorts(Context& ctx, const std::vector<int>& presentPorts);
