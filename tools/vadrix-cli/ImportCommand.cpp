@@ -10,8 +10,8 @@
 #include <span>
 #include <sstream>
 
-#include "CliArgs.h"
 #include "CliTool.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "app/DataFiles.h"
 #include "app/TimeBase.h"
@@ -246,12 +246,12 @@ int Import(const Words& words) {
         std::fputs(kImportHelp, stdout);
         return kExitOk;
     }
-    Args args({{"--settings", "", true},
-               {"--variant", "", true},
-               {"--channel", "", true},
-               {"--start", "", true},
-               {"--raw", "", false},
-               {"--timed", "", false}});
+    CommandLine args({{"--settings", "", true},
+                      {"--variant", "", true},
+                      {"--channel", "", true},
+                      {"--start", "", true},
+                      {"--raw", "", false},
+                      {"--timed", "", false}});
     std::string error;
     if (!args.Parse(words, error)) return UsageError(error, "import");
     if (args.Positional().size() != 2) return UsageError("import takes CAPTURE and NEW", "import");

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "CliArgs.h"
 #include "CliTool.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "app/DataFiles.h"
 #include "app/Language.h"
@@ -114,12 +114,12 @@ bool WantsHelp(const Words& words) {
 
 int Dump(const Words& words) {
     if (WantsHelp(words)) return Help(kDumpHelp);
-    Args args({{"--format", "-f", true},
-               {"--time", "", false},
-               {"--filter", "", true},
-               {"--descriptions", "", true},
-               {"--lang", "", true},
-               {"--output", "-o", true}});
+    CommandLine args({{"--format", "-f", true},
+                      {"--time", "", false},
+                      {"--filter", "", true},
+                      {"--descriptions", "", true},
+                      {"--lang", "", true},
+                      {"--output", "-o", true}});
     std::string error;
     if (!args.Parse(words, error)) return UsageError(error, "dump");
     if (args.Positional().size() != 1) return UsageError("dump takes one LOG", "dump");
@@ -162,7 +162,7 @@ int Dump(const Words& words) {
 
 int Copy(const Words& words) {
     if (WantsHelp(words)) return Help(kCopyHelp);
-    Args args({{"--filter", "", true}, {"--lang", "", true}});
+    CommandLine args({{"--filter", "", true}, {"--lang", "", true}});
     std::string error;
     if (!args.Parse(words, error)) return UsageError(error, "copy");
     if (args.Positional().size() != 2) return UsageError("copy takes LOG and NEW", "copy");
@@ -211,7 +211,7 @@ void PrintChannel(const char* name, const TChannelBlock& p) {
 
 int Info(const Words& words) {
     if (WantsHelp(words)) return Help(kInfoHelp);
-    Args args({});
+    CommandLine args({});
     std::string error;
     if (!args.Parse(words, error)) return UsageError(error, "info");
     if (args.Positional().size() != 1) return UsageError("info takes one LOG", "info");

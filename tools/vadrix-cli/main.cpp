@@ -14,15 +14,25 @@
 namespace vadrix::cli {
 namespace {
 
+// The commands in the order the usage lists them; a new command is one more line here.
+struct Command {
+    const char* name;
+    const char* summary;
+    int (*run)(const Words&);
+};
+
+const Command kCommands[] = {
+    {"status", "run the program's start and show instance, data directory and settings", Status},
+    {"dump", "write the interpreted lines of a log as text", Dump},
+    {"copy", "copy the records of a log into a new log, numbered from 1", Copy},
+    {"info", "show the header and directory of a log", Info},
+    {"import", "frame a capture of received bytes and store it in a new log", Import},
+};
+
 void Usage(std::FILE* to) {
+    std::fputs("usage: vadrix-cli COMMAND [OPTIONS]\ncommands:\n", to);
+    for (const Command& c : kCommands) std::fprintf(to, "  %-9s %s\n", c.name, c.summary);
     std::fputs(
-        "usage: vadrix-cli COMMAND [OPTIONS]\n"
-        "commands:\n"
-        "  status    run the program's start and show instance, data directory and settings\n"
-        "  dump      write the interpreted lines of a log as text\n"
-        "  copy      copy the records of a log into a new log, numbered from 1\n"
-        "  info      show the header and directory of a log\n"
-        "  import    frame a capture of received bytes and store it in a new log\n"
         "'vadrix-cli COMMAND --help' describes a command's options.\n"
         "Only 'status' takes an instance slot of the program; the other commands open the log\n"
         "they are given for reading only and write only the new file they are told to.\n",
@@ -65,11 +75,8 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const Words words(argv + 2, argv + argc);
-    if (command == "status") return Status(words);
-    if (command == "dump") return Dump(words);
-    if (command == "copy") return Copy(words);
-    if (command == "info") return Info(words);
-    if (command == "import") return Import(words);
+    for (const Command& c : kCommands)
+        if (command == c.name) return c.run(words);
     Error("unknown command '" + command + "'");
     Usage(stderr);
     return kExitUsage;
