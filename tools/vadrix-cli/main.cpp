@@ -23,12 +23,11 @@ struct Command {
 
 const Command kCommands[] = {
     {"status", "run the program's start and show instance, data directory and settings", Status},
-    {"dump", "write the interpreted lines of a log as text or JSON", Dump},
+    {"dump", "write the interpreted lines of a log as text", Dump},
     {"copy", "copy the records of a log into a new log, numbered from 1", Copy},
     {"info", "show the header and directory of a log", Info},
     {"import", "frame a capture of received bytes and store it in a new log", Import},
     {"setup", "show or change the simulation set-up of a send telegram file", Setup},
-    {"run", "go online without a window and print every record as it arrives", Run},
 };
 
 void Usage(std::FILE* to) {
@@ -36,8 +35,8 @@ void Usage(std::FILE* to) {
     for (const Command& c : kCommands) std::fprintf(to, "  %-9s %s\n", c.name, c.summary);
     std::fputs(
         "'vadrix-cli COMMAND --help' describes a command's options.\n"
-        "Only 'status' and 'run' take an instance slot of the program; the other commands open\n"
-        "the log they are given for reading only and write only the new file they are told to.\n",
+        "Only 'status' takes an instance slot of the program; the other commands open the log\n"
+        "they are given for reading only and write only the new file they are told to.\n",
         to);
 }
 
