@@ -15,6 +15,7 @@ int Copy(const Words& words);
 int Info(const Words& words);
 int Import(const Words& words);
 int Setup(const Words& words);
+int Run(const Words& words);
 
 // Whether the words ask for the command's help.
 bool WantsHelp(const Words& words);

@@ -28,6 +28,7 @@ const Command kCommands[] = {
     {"info", "show the header and directory of a log", Info},
     {"import", "frame a capture of received bytes and store it in a new log", Import},
     {"setup", "show or change the simulation set-up of a send telegram file", Setup},
+    {"run", "go online without a window and print every record as it arrives", Run},
 };
 
 void Usage(std::FILE* to) {
@@ -35,8 +36,8 @@ void Usage(std::FILE* to) {
     for (const Command& c : kCommands) std::fprintf(to, "  %-9s %s\n", c.name, c.summary);
     std::fputs(
         "'vadrix-cli COMMAND --help' describes a command's options.\n"
-        "Only 'status' takes an instance slot of the program; the other commands open the log\n"
-        "they are given for reading only and write only the new file they are told to.\n",
+        "Only 'status' and 'run' take an instance slot of the program; the other commands open\n"
+        "the log they are given for reading only and write only the new file they are told to.\n",
         to);
 }
 
