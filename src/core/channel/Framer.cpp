@@ -249,10 +249,10 @@ std::uint8_t CheckLength(const Context& ctx, const TTelegram& t) {
     const LinkLayout layout = LayoutOf(ctx);
     if (IsShort(t, layout)) return rx_status::kGood;
     // Link bytes: station, control, object number, kind byte and the data bytes of the kind.
-    // Kind 1 carries a single data byte, so its telegrams are one byte shorter than the
-    // other kinds up to 3 (a composed kind-1 telegram with station byte is 11 bytes long).
+    // Peers send kind 1 with two data bytes like kind 0; composition gives it its single
+    // one, a byte shorter. Both are whole telegrams.
     const int n = t.FrameLen - 2 - layout.userDataOffset - t.DataShift;
-    const bool fits = (n == 5 && t.LenCode == 1) || (n == 6 && t.LenCode <= 3 && t.LenCode != 1) ||
+    const bool fits = (n == 6 && t.LenCode <= 3) || (n == 5 && t.LenCode == 1) ||
                       (n == 9 && (t.LenCode == 4 || t.LenCode == 5)) || (n == 13 && t.LenCode >= 6);
     return fits ? rx_status::kGood : rx_status::kBitCount;
 }

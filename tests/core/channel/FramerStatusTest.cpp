@@ -31,8 +31,19 @@ Bytes KindOnePayload() {
     return p;
 }
 
+// A kind-1 telegram with a number of data bytes, with or without its station byte.
+Bytes KindOnePayloadOf(std::size_t dataBytes, bool station = true) {
+    Bytes p = LongPayload(1, 0, 0, 0x10, 0x5A, false, 1);
+    p.resize(4 + dataBytes, 0xA5);
+    if (!station) p.erase(p.begin());
+    return p;
+}
+
 auto LineError(std::uint8_t code) {
     return [code](ReceptionRig& r) { r.Port().InjectLineError(code); };
+}
+auto NoAddressByte() {
+    return [](ReceptionRig& r) { r.Ch().P.AddrBytes[r.Ch().RxSource - 1] = 0; };
 }
 auto CheckCode(std::uint32_t code) {
     return [code](ReceptionRig& r) { r.Ch().P.Line[0].CheckCode = code; };
@@ -59,12 +70,21 @@ const std::vector<StatusCase> kCases = {
      Variable(LongPayload(1, 0, 0, 0x10, 0, false, 4)),
      {26}},
     {"kind 1 with its single data byte", 2, 0, 0, Variable(KindOnePayload()), {40}},
-    {"kind 1 with two data bytes",
+    {"kind 1 with two data bytes, as peers send it",
      2,
      0,
      0,
      Variable(LongPayload(1, 0, 0, 0x10, 0, false, 1)),
-     {26}},
+     {40}},
+    {"kind 1 with three data bytes", 2, 0, 0, Variable(KindOnePayloadOf(3)), {26}},
+    {"kind 1 without its data byte", 2, 0, 0, Variable(KindOnePayloadOf(0)), {26}},
+    {"kind 1 with two data bytes, no address byte",
+     2,
+     0,
+     0,
+     Variable(KindOnePayloadOf(2, false)),
+     {40},
+     NoAddressByte()},
     {"data kind 2 without sequence number", 2, 0, 0, Long(1, 0, 2, 0x10), {29}},
     {"loose bytes", 2, 0, 0, {1, 2, 3}, {5}},
     {"loose bytes, then a frame", 2, 0, 0, Concat({{1, 2}, kGoodLong}), {5, 40}},
