@@ -142,6 +142,7 @@ inline constexpr int kDataDirectoryLabel = 568;
 
 // Interpretation: format strings of the logical decoding (printf)
 inline constexpr int kGroupFormat = 570;
+inline constexpr int kParityEven = 572;
 inline constexpr int kObjectFormat = 573;
 inline constexpr int kParityOdd = 574;
 inline constexpr int kDateTimeFormat = 575;
@@ -570,6 +571,7 @@ inline constexpr int kAllTextIds[] = {kValueHintEnd,
                                       kAskCreateDirectory,
                                       kDataDirectoryLabel,
                                       kGroupFormat,
+                                      kParityEven,
                                       kObjectFormat,
                                       kParityOdd,
                                       kDateTimeFormat,

@@ -91,8 +91,7 @@ void LineGenerator::Impl::Logical(LineGenerator& g, std::string& out) {
         AppendFormat(out, T(g, txt::kGroupFormat), {(d(1) >> 4) & 7, d(1) & 15, d(1) >> 7}, dec);
         int ones = 0;
         for (int i = 0; i < 6; ++i) ones += std::popcount(FrameAt(r, g.s_.userDataOffset + i));
-        // Only an odd parity is worth a word; the text before it is a format, not a word.
-        if (ones % 2 == 1) out += T(g, txt::kParityOdd);
+        out += T(g, ones % 2 == 1 ? txt::kParityOdd : txt::kParityEven);
     } else if (cls == 15 && (kind == 1 || kind == 3) && lc == 4) {
         for (int i = 0; i < 4; ++i) {
             const std::size_t start = out.size();

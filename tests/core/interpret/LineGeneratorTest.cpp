@@ -227,7 +227,7 @@ TEST_F(LineGeneratorTest, ClassDecodingsTakeTheClassFromTheDescription) {
                          FormatText(T(txt::kTapFormat), {b & 0x3F, b & 0x3F}),
                      12);
     EXPECT_EQ(Lines(MakeVariable(taps, {0x41, 0x82, 0xC3, 0x04, 0}))[0], tapPart + Address(taps));
-    // Class 19: the bits of byte 0, the group of byte 1, a word when the parity is odd.
+    // Class 19: the bits of byte 0, the group of byte 1, a word for the parity.
     const Link pair{5, 303, 1, 0, 0};
     const std::string pairPart = "   1111 0000" + FormatText(T(txt::kGroupFormat), {3, 2, 1});
     // The six bytes from the user-data start (station byte onwards) hold 17 ones with
@@ -235,7 +235,11 @@ TEST_F(LineGeneratorTest, ClassDecodingsTakeTheClassFromTheDescription) {
     EXPECT_EQ(Lines(MakeVariable(pair, {0xF0, 0xB2}))[0],
               pairPart + T(txt::kParityOdd) + Address(pair));
     const Link evenPair{4, 303, 1, 0, 0};
-    EXPECT_EQ(Lines(MakeVariable(evenPair, {0xF0, 0xB2}))[0], pairPart + Address(evenPair));
+    // Even parity has a word of its own, never the object format text before the odd one.
+    EXPECT_EQ(Lines(MakeVariable(evenPair, {0xF0, 0xB2}))[0],
+              pairPart + T(txt::kParityEven) + Address(evenPair));
+    EXPECT_NE(T(txt::kParityEven), T(txt::kObjectFormat));
+    EXPECT_NE(T(txt::kParityEven), T(txt::kParityOdd));
 
     // The description's name stands in the header; its colour replaces the font colour.
     s.timeLine = true;
