@@ -32,6 +32,8 @@ void FakeEventLoop::ProcessPending() {
 
 EventLoop::TimerId FakeEventLoop::StartOneShot(std::uint32_t ms, Task callback) {
     const TimerId id = nextId_++;
+    ++oneShots;
+    lastOneShotMs = ms;
     timers_[id] = Timer{clock_.MsCounter() + ms, std::move(callback)};
     return id;
 }

@@ -22,6 +22,13 @@ class FakeEventLoop : public EventLoop {
 
     int processed = 0;  // calls of ProcessPending
     std::size_t PendingTimers() const { return timers_.size(); }
+    std::size_t PendingTasks() {
+        std::lock_guard lock(mutex_);
+        return tasks_.size();
+    }
+    // The one-shot timers asked for, and the delay of the last one.
+    int oneShots = 0;
+    std::uint32_t lastOneShotMs = 0;
 
   private:
     struct Timer {

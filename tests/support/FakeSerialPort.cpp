@@ -58,7 +58,10 @@ void FakeSerialPort::ArmModemTrigger(std::uint16_t trigger, std::uint8_t mask) {
 }
 
 void FakeSerialPort::Write(std::span<const std::uint8_t> bytes) {
-    if (open_) written.insert(written.end(), bytes.begin(), bytes.end());
+    if (!open_) return;
+    written.insert(written.end(), bytes.begin(), bytes.end());
+    writes.emplace_back(bytes.begin(), bytes.end());
+    rtsAtWrite.push_back(rts);
 }
 
 void FakeSerialPort::Inject(std::span<const std::uint8_t> bytes) {

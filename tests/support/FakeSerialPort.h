@@ -31,7 +31,10 @@ class FakeSerialPort : public SerialPort {
 
     void Write(std::span<const std::uint8_t> bytes) override;
     std::size_t OutputPending() const override { return outputPending; }
-    void SetRts(bool on) override { rts = on; }
+    void SetRts(bool on) override {
+        rts = on;
+        rtsLevels.push_back(on);
+    }
     void SetDtr(bool on) override { dtr = on; }
 
     // Bytes arrive and one data event announces them.
@@ -53,6 +56,9 @@ class FakeSerialPort : public SerialPort {
     int openCount = 0;
     std::string failOpenWith;  // a non-empty text makes Open fail with it
     std::vector<std::uint8_t> written;
+    std::vector<std::vector<std::uint8_t>> writes;  // each Write as one block
+    std::vector<bool> rtsAtWrite;                   // the RTS level at each Write
+    std::vector<bool> rtsLevels;                    // every level RTS was set to
     std::size_t outputPending = 0;
     bool rts = false;
     bool dtr = false;

@@ -1,0 +1,101 @@
+// The polling station (function 3) and the answering station (function 4), each
+// against a scripted peer whose telegrams arrive on the channel's fake port;
+// what the channel sends is read back in order.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "channel/Ticks.h"
+#include "editors/SendControl.h"
+#include "support/EngineRig.h"
+#include "support/Frames.h"
+#include "transmit/Roles.h"
+#include "transmit/Transmit.h"
+
+namespace vadrix {
+namespace {
+
+using testing::EngineRig;
+using testing::Fixed;
+using testing::Long;
+using Strings = std::vector<std::string>;
+
+// Short telegrams of a peer: the station byte carries bit 0 of the function in
+// bit 7.
+std::vector<std::uint8_t> Short(std::uint8_t station, int function) {
+    return Fixed(static_cast<std::uint8_t>(station | ((function & 1) << 7)),
+                 static_cast<std::uint8_t>((function >> 1) & 7));
+}
+
+class Roles : public ::testing::Test, public EngineRig {
+  protected:
+    // Ticks until the channel has sent n telegrams in all; false after too many
+    // ticks.
+    bool TickUntilSent(std::size_t n, int limit = 100) {
+        for (int i = 0; i < limit && SentEntries(ch).size() < n; ++i) Tick();
+        return SentEntries(ch).size() >= n;
+    }
+    std::uint32_t TickOf(std::size_t i) { return SentEntries(ch).at(i).tick; }
+
+    TEmSe& ch = tc->emse1;
+};
+
+// --- Polling cycle
+// ----------------------------------------------------------------------
+
+class Polling : public Roles {
+  protected:
+    void SetUp() override {
+        Configure(2, 1, 0, 1);
+        SetStations(ch, {5, 6, 7});
+        GoOnline();
+        ASSERT_EQ(ch.ChannelFunction, 3u);
+    }
+};
+
+TEST_F(Polling, TheReplyRequestsOfReceptionAreServedFirst) {
+    ASSERT_TRUE(TickUntilSent(1));
+    ch.PendAck = 0x22010040 | 10;
+    ch.StationIdx = 1;
+    Tick();
+    // The acknowledgement goes to the station whose telegram asked for it.
+    EXPECT_EQ(Sent(ch).back(), "T513@6");
+}
+
+// --- Answering side
+// ---------------------------------------------------------------------
+
+class Answering : public Roles {
+  protected:
+    void SetUp() override {
+        Configure(2, 2, 0, 1);
+        SetStations(ch, {5});
+        GoOnline();
+        ASSERT_EQ(ch.ChannelFunction, 4u);
+        item.Head.Send = ch.TxSource;
+        item.Head.StNr = 0;
+        item.Head.WZt = 0;
+        item.Head.Entry.TelNr = 200;
+        item.Head.Entry.Lg = 0;
+        item.Head.Entry.Da = 1;
+        item.Head.Entry.Typ = 1;
+    }
+    TSendTelegram& item = tc->sendTelegrams.Items[0];
+};
+
+TEST_F(Answering, LinkTestFlagSevenAnswersAGeneralPollWithTheEmptyAcknowledgement) {
+    ASSERT_TRUE(RequestSend(*tc, item.Head));
+    ch.LinkTestFlags[kLinkTestEmptyAck] = true;
+    Receive(port1, Short(0, 0));
+    EXPECT_EQ(Sent(ch), Strings{"ACK!26"});
+    EXPECT_EQ(port1.writes.back(), std::vector<std::uint8_t>{0x00});
+}
+
+// --- Function 2
+// -------------------------------------------------------------------------
+
+}  // namespace
+}  // namespace vadrix
