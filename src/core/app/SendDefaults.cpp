@@ -23,7 +23,8 @@ void SetDefaultSendTelegrams(Context& ctx) {
         TSendTelegram t = DefaultTelegram();
         t.Head.Entry.Typ = static_cast<std::int8_t>(n - 1);
         t.Head.Entry.Lg = kSlotLengthCodes[n - 1];
-        t.Head.Bez.assign(ctx.Txt(txt::kTypeNameBase + n).substr(0, 27));
+        // The name of the type the slot holds.
+        t.Head.Bez.assign(ctx.Txt(txt::kTypeNameBase + t.Head.Entry.Typ).substr(0, 27));
         table.Items[n - 1] = t;
     }
 }

@@ -22,7 +22,7 @@ std::string LanguageFile(const std::string& tag) {
         if (n == txt::kBaudListBase + 8) text = "9600";
         if (n == txt::kNumberExtraChar) text = "-";
         if (n == txt::kBitChars) text = ".|";
-        if (n == txt::kTypeNameBase + 1) text = tag + " type name longer than twenty-seven";
+        if (n == txt::kTypeNameBase) text = tag + " type name longer than twenty-seven";
         char head[8];
         std::snprintf(head, sizeof head, "%4d  ", n);
         s += head + text + "\n";
@@ -78,6 +78,12 @@ TEST_F(Start, TheStoredLanguageAndSettingsAreTakenAndDefaultsSet) {
     EXPECT_EQ(slot1.Head.Entry.Lg, 4);
     EXPECT_EQ(t->sendTelegrams.Items[9].Head.Entry.Lg, 7);
     EXPECT_EQ(t->sendTelegrams.Items[11].Head.Entry.Typ, 11);
+    // Each slot is named after the type it holds: slot n holds type n - 1.
+    for (int n = 2; n <= kSendSlots; ++n) {
+        const TSendHeader& h = t->sendTelegrams.Items[n - 1].Head;
+        EXPECT_EQ(h.Bez.str(), "en" + std::to_string(txt::kTypeNameBase + h.Entry.Typ)) << n;
+        EXPECT_EQ(h.Entry.Typ, n - 1);
+    }
     EXPECT_EQ(slot1.Head.AnstByte, 255);
     EXPECT_EQ(slot1.Head.WZt, 100);
 
