@@ -31,6 +31,13 @@ constexpr int kFirstWord = 38 - static_cast<int>(TTelegram::kHeadSize);
 constexpr int kPortFunction = 50 - static_cast<int>(TTelegram::kHeadSize);
 constexpr int kPortVariant = 54 - static_cast<int>(TTelegram::kHeadSize);
 constexpr int kPortTraffic = 58 - static_cast<int>(TTelegram::kHeadSize);
+// The words a port record's set-up can name.
+constexpr int kPortFunctions = 3;       // items of the channel function list
+constexpr int kMonitoringVariants = 3;  // variants 0..2 have port texts of their own
+constexpr int kProtocolVariants = 5;    // items of the general settings' protocol list
+constexpr int kTrafficKinds = 2;
+constexpr int kChoiceItemsFrom = 2;  // a choice list's items follow its label and count
+constexpr std::string_view kPortPartSeparator = ", ";
 constexpr int kPortBaud = 62 - static_cast<int>(TTelegram::kHeadSize);
 constexpr int kPortRate2 = 66 - static_cast<int>(TTelegram::kHeadSize);
 constexpr int kPortRate3 = 70 - static_cast<int>(TTelegram::kHeadSize);
@@ -82,6 +89,7 @@ struct LineGenerator::Impl {
     static void Header(LineGenerator& g);
     static void StatusText(LineGenerator& g, std::string& out);
     static void PortEvent(LineGenerator& g, std::string& out);
+    static void AppendPortSetUp(LineGenerator& g, std::string& out);
     static void DataLine(LineGenerator& g, int k);
     static void Decoded(LineGenerator& g);
     static void FormatPart(LineGenerator& g, std::string& out);

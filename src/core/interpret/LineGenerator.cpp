@@ -252,15 +252,32 @@ void LineGenerator::Impl::StatusText(LineGenerator& g, std::string& out) {
     }
 }
 
+// Channel function, protocol variant and traffic kind of a port record. The monitoring
+// variants have words of their own; the terminal and the programming window are named by
+// their items in the general settings' protocol list. A value beyond its words (a damaged
+// record) names nothing rather than a neighbouring text.
+void LineGenerator::Impl::AppendPortSetUp(LineGenerator& g, std::string& out) {
+    const TTelegram& r = g.rec_;
+    const std::uint16_t function = Word(r, kPortFunction);
+    const std::uint16_t variant = Word(r, kPortVariant);
+    const std::uint16_t traffic = Word(r, kPortTraffic);
+    if (function < kPortFunctions) out += T(g, txt::kFunctionItemBase + function);
+    if (variant < kMonitoringVariants) {
+        out += T(g, txt::kPortVariantBase + variant);
+    } else if (variant < kProtocolVariants) {
+        out += kPortPartSeparator;
+        out += T(g, txt::kProtocolList + kChoiceItemsFrom + variant);
+    }
+    if (traffic < kTrafficKinds) out += T(g, txt::kPortTrafficBase + traffic);
+}
+
 void LineGenerator::Impl::PortEvent(LineGenerator& g, std::string& out) {
     const TTelegram& r = g.rec_;
     const char dec = g.s_.decimal;
     AppendFormat(out, T(g, txt::kStatusTextBase + r.Status), {r.Station}, dec);
     bool thirdSource = false;
     if (g.frameLen_ > kPortParamsFrom) {
-        out += T(g, txt::kFunctionItemBase + Word(r, kPortFunction));
-        out += T(g, txt::kPortVariantBase + Word(r, kPortVariant));
-        out += T(g, txt::kPortTrafficBase + Word(r, kPortTraffic));
+        AppendPortSetUp(g, out);
         out += T(g, txt::kPortBaud);
         AppendInt(out, static_cast<std::int32_t>(Dword(r, kPortBaud)));
         if (static_cast<std::int32_t>(Dword(r, kPortVariant)) < 2) {

@@ -367,6 +367,32 @@ TEST_F(LineGeneratorTest, EventRecords) {
     EXPECT_EQ(Lines(port, kTime - 1, 4),
               std::vector<std::string>{(HeaderStart("4") + "  " + text).substr(0, 255)});
 
+    // The terminal and the programming variants are named by their items in the general
+    // settings' protocol list, never by the traffic texts behind the port texts; a damaged
+    // variant, traffic kind or function names nothing.
+    const std::string twoCounters = FormatText(T(txt::kCounterPairFormat), {T(1176), 120, 2}) +
+                                    FormatText(T(txt::kCounterPairFormat), {T(1177), 7, 0});
+    const struct {
+        std::uint32_t function, variant, traffic;
+        std::string setUp;
+    } kSetUps[] = {
+        {1, 2, 1, T(887) + T(1125) + T(1127)},
+        {1, 3, 0, T(887) + ", " + T(txt::kProtocolList + 2 + 3) + T(1126)},
+        {2, 4, 1, T(888) + ", " + T(txt::kProtocolList + 2 + 4) + T(1127)},
+        {3, 5, 2, ""},
+        {0xFFFF, 0xFFFF, 0xFFFF, ""},
+    };
+    for (const auto& c : kSetUps) {
+        put(20, c.function);
+        put(24, c.variant);
+        put(28, c.traffic);
+        const std::string line = FormatText(T(txt::kStatusTextBase + 48), {3}) + c.setUp +
+                                 T(txt::kPortBaud) + "200" + twoCounters;
+        EXPECT_EQ(Lines(port, kTime - 1, 4),
+                  std::vector<std::string>{(HeaderStart("4") + "  " + line).substr(0, 255)})
+            << c.variant;
+    }
+
     TTelegram modem{};
     modem.Status = status::kModemLines;
     modem.Kind = kind::kLineEvent;
