@@ -110,6 +110,12 @@ void StartDelayTimer(Context& ctx, TEmSe& ch, int ms) {
     ch.TxTimerId = *id;
 }
 
+void StopDelayTimer(Context& ctx, TEmSe& ch) {
+    if (ch.TxTimerId == 0) return;
+    ctx.loop.CancelTimer(ch.TxTimerId);
+    ch.TxTimerId = 0;
+}
+
 void ServeAwaitState(Context& ctx, TEmSe& ch) {
     switch (ch.AwaitState) {
         case await_state::kConfig:
@@ -206,7 +212,13 @@ void RunTransmitSequence(Context& ctx, TEmSe& ch) {
 }
 
 void ContinueTransmit(Context& ctx, TEmSe& ch) {
-    if (ch.TxPhase == tx_phase::kIdle || SendDelayElapsed(ctx, ch)) RunTransmitSequence(ctx, ch);
+    if (ch.TxPhase != tx_phase::kIdle) {
+        if (!SendDelayElapsed(ctx, ch)) return;
+        // When the fallback tick ends the delay first, the timer's late message must not run
+        // another transmit step.
+        StopDelayTimer(ctx, ch);
+    }
+    RunTransmitSequence(ctx, ch);
 }
 
 void SendTxBuffer(Context& ctx, TEmSe& ch) {

@@ -82,6 +82,32 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, SendDelay,
                          ::testing::Values(DelayCase{54, 0}, DelayCase{55, 60}, DelayCase{64, 60},
                                            DelayCase{65, 70}));
 
+TEST_F(Sequence, ATimerMessageAfterTheFallbackTickDoesNothing) {
+    ch.P.PreSendDelayMs = 55;
+    Open();
+    SendRequest(*tc, ch, 5, 1);
+    ContinueTransmit(*tc, ch);
+    ASSERT_EQ(tc.loop.oneShots, 1);
+
+    // The timer is late: the fallback tick comes first and the sequence goes on.
+    tc->run.TickCount = ch.TxAllowedTick;
+    TransmitTick(*tc, ch);
+    ASSERT_EQ(port1.writes.size(), 1u);
+    ASSERT_EQ(ch.TxPhase, tx_phase::kIdle);
+
+    // Something new to send waits for the next tick; the late timer must not start it.
+    TSendTelegram& item = tc->sendTelegrams.Items[0];
+    item.Head.Send = ch.TxSource;
+    item.Head.SendState = 1;
+    tc.clock.Advance(100);
+    tc.loop.ProcessPending();
+    tc.loop.ProcessPending();
+    EXPECT_EQ(tc.loop.PendingTasks(), 0u);
+    EXPECT_EQ(ch.TxPhase, tx_phase::kIdle);
+    EXPECT_EQ(item.Head.SendState, 1);
+    EXPECT_EQ(port1.writes.size(), 1u);
+}
+
 // --- Line time ----------------------------------------------------------------------------
 
 TEST(LineTime, TheBytesOfAFrameAtTheLineSpeedPlusOne) {
