@@ -111,6 +111,8 @@ void StartInterval(Context& ctx, TEmSe& ch) {
 
 void PollStation(Context& ctx, TEmSe& ch, int station, int code) {
     ch.CurrentStation = station;
+    // Only an answer to this poll ends its wait, not one left from an earlier poll.
+    ch.ShortAddrX = 0;
     Request(ctx, ch, station, code);
     ArmAnswerWait(ctx, ch);
 }

@@ -56,6 +56,47 @@ class Polling : public Roles {
     }
 };
 
+TEST_F(Polling, GeneralPollAnnouncementPollsAndClassPollsInOrder) {
+    const std::uint32_t interval = SecondsToTicks(tc->run, 2.0);
+    const std::uint32_t answerWait = ch.ReplyTicks;
+
+    // The cycle opens with a class poll, and the first interrogation interval
+    // ends with a general poll.
+    ASSERT_TRUE(TickUntilSent(2));
+    EXPECT_EQ(Sent(ch), (Strings{"R5/2", "R0/0"}));
+
+    // Station 6 announces itself and is polled at once; its data answer and then
+    // its "nothing" end the poll.
+    Receive(port1, Short(6, 0));
+    EXPECT_EQ(Sent(ch).size(), 3u);
+    Receive(port1, Long(6, 1, 0, 100));
+    Ticks(2);
+    EXPECT_EQ(Sent(ch).size(), 3u) << "the poll waits for the station";
+    Receive(port1, Short(6, 1));
+
+    // The class polls go round the stations.
+    ASSERT_TRUE(TickUntilSent(4));
+    Receive(port1, Short(6, 1));  // "nothing" to the class poll
+
+    // The next general poll comes one interrogation interval after the first.
+    ASSERT_TRUE(TickUntilSent(5));
+    EXPECT_EQ(TickOf(4) - TickOf(1), interval);
+
+    // Answers collide: every station is polled in turn; a station that does not
+    // answer is given the answer wait, one that answers ends its wait at once.
+    Receive(port1, {0x10, 0x05, 0x00, 0x07, 0x16});
+    EXPECT_EQ(Sent(ch).size(), 6u);
+    ASSERT_TRUE(TickUntilSent(7));
+    EXPECT_EQ(TickOf(6) - TickOf(5), answerWait);
+    Receive(port1, Short(6, 1));
+    EXPECT_EQ(Sent(ch).size(), 8u);
+    ASSERT_TRUE(TickUntilSent(10));
+
+    EXPECT_EQ(Sent(ch), (Strings{"R5/2", "R0/0", "R6/1", "R6/2", "R0/0", "R5/1", "R6/1", "R7/1",
+                                 "R7/2", "R0/0"}));
+    EXPECT_EQ(TickOf(9) - TickOf(4), interval);
+}
+
 TEST_F(Polling, TheReplyRequestsOfReceptionAreServedFirst) {
     ASSERT_TRUE(TickUntilSent(1));
     ch.PendAck = 0x22010040 | 10;
