@@ -161,12 +161,10 @@ void ClassPoll(Context& ctx, TEmSe& ch) {
 }
 
 void Interval(Context& ctx, TEmSe& ch) {
+    if (SendDueItem(ctx, ch)) return;
+    // Without an interrogation period there is no general poll; due items still go out.
     const bool over = ctx.run.TickCount >= ch.InterrogationDeadline;
-    if (!over) {
-        SendDueItem(ctx, ch);
-        return;
-    }
-    if (ch.P.InterrogationPeriodMs < 1 || SendDueItem(ctx, ch)) return;
+    if (!over || ch.P.InterrogationPeriodMs < 1) return;
     // The general poll: any station with data announces itself.
     ch.ShortAddr0 = 0;
     ch.CurrentStation = ctx.run.NoStation;

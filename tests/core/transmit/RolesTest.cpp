@@ -106,6 +106,21 @@ TEST_F(Polling, TheReplyRequestsOfReceptionAreServedFirst) {
     EXPECT_EQ(Sent(ch).back(), "T513@6");
 }
 
+TEST_F(Polling, WithoutInterrogationPeriodDueItemsStillGoOut) {
+    ch.P.InterrogationPeriodMs = 0;
+    TSendTelegram& t = tc->sendTelegrams.Items[0];
+    t.Head.Send = ch.TxSource;
+    t.Head.Entry.TelNr = 444;
+    t.Head.Entry.Da = 1;
+    Ticks(15);
+    ASSERT_TRUE(RequestSend(*tc, t.Head));
+    Ticks(15);
+    const Strings sent = Sent(ch);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "R0/0"), 0) << "no general poll";
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), "T444@5");
+}
+
 // --- Answering side
 // ---------------------------------------------------------------------
 
