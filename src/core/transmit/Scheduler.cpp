@@ -58,11 +58,13 @@ void StopAtLimit(TSendHeader& h) {
     }
 }
 
+// The send is counted before composing: the last-flag of the station byte asks whether a
+// further item is due, and the last send of an item must not count itself as due.
 void SendTelegram(Context& ctx, TEmSe& ch, TSendTelegram& t) {
     t.Head.SendState = send_state::kSent;
-    ComposeTelegram(ctx, ch, t, SchedulerComposeHooks());
     ++t.Head.SentCount;
     StopAtLimit(t.Head);
+    ComposeTelegram(ctx, ch, t, SchedulerComposeHooks());
 }
 
 int StepRow(const TSendList& l, int row) {
@@ -91,11 +93,7 @@ void SendListEntry(Context& ctx, TEmSe& ch, TSendList& l, int index) {
         return;
     }
     l.Head.Entry = entry;
-    ComposeTelegram(ctx, ch, TelegramDefinition{l.Head}, SchedulerComposeHooks());
-    // Composition may change the data, the counters and the time tags of the working copy.
-    const std::uint8_t inUse = entry.Akt;
-    entry = l.Head.Entry;
-    entry.Akt = inUse;
+    // Counted before composing, as a send telegram is.
     l.NextRow = StepRow(l, row);
     ++l.RoundCount;
     if (l.Head.AnzO != 0 && l.RoundCount >= l.Head.AnzO) {
@@ -105,6 +103,11 @@ void SendListEntry(Context& ctx, TEmSe& ch, TSendList& l, int index) {
         l.NextRow = 1;
     }
     StopAtLimit(l.Head);
+    ComposeTelegram(ctx, ch, TelegramDefinition{l.Head}, SchedulerComposeHooks());
+    // Composition may change the data, the counters and the time tags of the working copy.
+    const std::uint8_t inUse = entry.Akt;
+    entry = l.Head.Entry;
+    entry.Akt = inUse;
 }
 
 template <typename Visit>

@@ -142,6 +142,36 @@ class Answering : public Roles {
     TSendTelegram& item = tc->sendTelegrams.Items[0];
 };
 
+TEST_F(Answering, AnnouncesItselfSendsItsDataWhenPolledAndElseSaysNothing) {
+    ASSERT_TRUE(RequestSend(*tc, item.Head));
+    Ticks(3);
+    EXPECT_TRUE(Sent(ch).empty()) << "an answering station speaks only when asked";
+
+    Receive(port1, Short(0, 0));  // general poll
+    Receive(port1, Short(5, 1));  // poll of station 5
+    Ticks(3);                     // nothing more is due: the remembered station is forgotten
+    EXPECT_EQ(ch.RememberedStation, 0);
+    Receive(port1, Short(5, 1));  // polled again
+    Receive(port1, Short(5, 2));  // class poll
+    Receive(port1, Short(0, 0));  // general poll with nothing to send
+    Ticks(2);
+
+    EXPECT_EQ(Sent(ch), (Strings{"R5/0", "T200@5", "R5/1", "R5/1"}));
+    // The last data telegram of the station carries the last-flag.
+    EXPECT_EQ(SentEntries(ch)[1].rec.Frame[4], 0x85);
+}
+
+TEST_F(Answering, AStationWithMoreDueItemsSendsThemOneATickAfterItsPoll) {
+    item.Head.AnzT = 3;
+    ASSERT_TRUE(RequestSend(*tc, item.Head));
+    Receive(port1, Short(5, 1));
+    Ticks(4);
+    EXPECT_EQ(Sent(ch), (Strings{"T200@5", "T200@5", "T200@5"}));
+    const auto sent = SentEntries(ch);
+    EXPECT_EQ(sent[0].rec.Frame[4], 5) << "more is due: no last-flag";
+    EXPECT_EQ(sent[2].rec.Frame[4], 0x85);
+}
+
 TEST_F(Answering, LinkTestFlagSevenAnswersAGeneralPollWithTheEmptyAcknowledgement) {
     ASSERT_TRUE(RequestSend(*tc, item.Head));
     ch.LinkTestFlags[kLinkTestEmptyAck] = true;
