@@ -30,8 +30,10 @@ int ValidStationIndex(const TEmSe& ch, int index) {
     return index < 0 || index > StationCount(ch) || index >= 16 ? 0 : index;
 }
 
+// Searched from the last entry down, as reception finds a station: a station entered twice
+// keeps its sequence state in one place.
 int PositionOfStation(const TEmSe& ch, int station) {
-    for (int i = 0; i < StationCount(ch); ++i)
+    for (int i = StationCount(ch) - 1; i >= 0; --i)
         if (ch.P.StationAddr[i] == station) return i;
     return 0;
 }

@@ -31,7 +31,8 @@ TTelegram ComposeSlot(Context& ctx, TEmSe& ch, int station, int seq) {
 int StationOf(const TEmSe& ch, const TTelegram& t, const LinkLayout& l) {
     if (t.DataShift < 0) return 0;
     const int station = StationField(t, l);
-    for (int i = 0; i < StationCount(ch); ++i)
+    // From the last entry down, as reception and composition find a station.
+    for (int i = StationCount(ch) - 1; i >= 0; --i)
         if (ch.P.StationAddr[i] == station) return i;
     return -1;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "channel/Channel.h"
+#include "channel/Framer.h"
 #include "support/TestContext.h"
 #include "transmit/InterfaceTelegrams.h"
 #include "transmit/Repetition.h"
@@ -133,6 +134,32 @@ TEST_F(ComposeTest, SequencingByDataKind) {
     EXPECT_EQ(ControlCode(*tc, ch, h), 0);
     h.Entry.Typ = 44;
     EXPECT_EQ(ControlCode(*tc, ch, h), 31);
+}
+
+TEST_F(ComposeTest, AStationEnteredTwiceKeepsItsSequenceStateWhereReceptionFindsIt) {
+    SetVariant(2);
+    ch.ChannelFunction = 4;
+    ch.P.StationCount = 3;
+    ch.P.StationAddr[0] = 5;
+    ch.P.StationAddr[1] = 7;
+    ch.P.StationAddr[2] = 5;
+    ch.StationState[0].W1 = 20;
+    ch.StationState[2].W1 = 10;
+    ASSERT_EQ(FindStation(*tc, ch, 5), rx_status::kGood);
+    EXPECT_EQ(ch.StationIdx, 2);
+
+    // The station being served, by the index past the table.
+    ch.CurrentStation = 5;
+    TSendTelegram t = Definition(1, 0);
+    t.Head.StNr = 3;
+    t.Head.Entry.Da = 0;
+    ComposeTelegram(*tc, ch, t);
+    EXPECT_EQ(ch.TxBuffer.Frame[5] & 31, 11);
+    StoreForRepetition(*tc, ch, ch.TxBuffer);
+    EXPECT_EQ(ch.StationState[2].W1, 11u);
+    EXPECT_EQ(ch.StationState[2].Slot(11).Frame[5] & 31, 11);
+    EXPECT_EQ(ch.StationState[0].W1, 20u);
+    EXPECT_EQ(ch.StationState[0].Slot(11).FrameLen, 0);
 }
 
 TEST_F(ComposeTest, CountersOfTypesFifteenAndSixteen) {
