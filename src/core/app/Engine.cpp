@@ -9,6 +9,7 @@
 #include "channel/Framer.h"
 #include "common/TextIds.h"
 #include "editors/SendControl.h"
+#include "transmit/Repetition.h"
 #include "transmit/Roles.h"
 #include "transmit/Scheduler.h"
 #include "transmit/Transmit.h"
@@ -23,8 +24,11 @@ std::uint32_t MsOfDay(const LocalDateTime& t) {
            static_cast<std::uint32_t>(t.minute * 60000 + t.second * 1000 + t.millisecond);
 }
 
+// A channel being set up starts its roles over, keeps a telegram for every sequence number
+// of its stations (a repeat request may name one never sent) and stops every send item.
 void ResetTransmitState(Context& ctx, TEmSe& ch) {
     ResetRoleState(ch);
+    InitRepetitionStore(ctx, ch);
     StopAllSending(ctx);
 }
 

@@ -172,6 +172,19 @@ TEST_F(Answering, AStationWithMoreDueItemsSendsThemOneATickAfterItsPoll) {
     EXPECT_EQ(sent[2].rec.Frame[4], 0x85);
 }
 
+TEST_F(Answering, ARepeatRequestSendsTheKeptTelegramAgain) {
+    Receive(port1, Short(5, 1));
+    ASSERT_EQ(Sent(ch), Strings{"R5/1"});
+    // Telegram 0x201 asks for sequence number 3 again; the store holds a telegram
+    // for it from the channel's set-up.
+    Receive(port1, Long(5, 0, 0, 0x201, 0x80 | 3));
+    ASSERT_EQ(Sent(ch).size(), 2u);
+    const TTelegram again = SentEntries(ch)[1].rec;
+    EXPECT_EQ(testing::Describe(again), "T512@5!37");
+    EXPECT_EQ(again.Frame[5] & 31, 3);
+    EXPECT_EQ(ch.PendRepeat, 0u);
+}
+
 TEST_F(Answering, LinkTestFlagSevenAnswersAGeneralPollWithTheEmptyAcknowledgement) {
     ASSERT_TRUE(RequestSend(*tc, item.Head));
     ch.LinkTestFlags[kLinkTestEmptyAck] = true;
@@ -182,6 +195,28 @@ TEST_F(Answering, LinkTestFlagSevenAnswersAGeneralPollWithTheEmptyAcknowledgemen
 
 // --- Function 2
 // -------------------------------------------------------------------------
+
+TEST_F(Roles, FunctionTwoStartsUpAnswersTheCycleAndRepeatsOnRequest) {
+    Configure(2, 2, 0, 0);
+    SetStations(ch, {1});
+    GoOnline();
+    ASSERT_EQ(ch.ChannelFunction, 2u);
+    Ticks(3);
+    EXPECT_TRUE(Sent(ch).empty());
+
+    Receive(port1, Long(1, 0, 0, 0x202));  // the peer starts over: the start-up request
+    Receive(port1, Long(1, 0, 0, 0x200));  // the peer's cycle: the cyclic request
+    Receive(port1, Long(1, 0, 0, 0x201,
+                        0x80 | 1));  // number 1 again: the start-up request
+    Receive(port1, Long(1, 0, 0, 0x201,
+                        0x80 | 5));  // never sent: the telegram kept at set-up
+    Ticks(3);
+    EXPECT_EQ(Sent(ch), (Strings{"T781@1", "T512@1", "T781@1!37", "T512@1!37"}));
+    const auto sent = SentEntries(ch);
+    EXPECT_EQ(sent[0].rec.Frame[5] & 31, 1);
+    EXPECT_EQ(sent[1].rec.Frame[5] & 31, 2);
+    EXPECT_EQ(sent[3].rec.Frame[5] & 31, 5);
+}
 
 }  // namespace
 }  // namespace vadrix
