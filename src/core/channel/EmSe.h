@@ -72,6 +72,7 @@ struct TEmSe {
     std::int32_t TxTickBusy = 0;
     std::int32_t PostSendExtraMs = 0;
     std::uint32_t CycleCountdown = 0;
+    std::uint32_t CycleCountedTick = 0;  // TickCount + 1 of the last tick the cycle counted
     std::int32_t CurrentStation = 0;
     std::uint32_t AnswerDeadline = 0;
     // Polling cycle of function 3 and the answering side of function 4.

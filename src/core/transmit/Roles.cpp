@@ -267,6 +267,10 @@ void RunChannelRole(Context& ctx, TEmSe& ch) {
 
 void RunCyclicCounters(Context& ctx, TEmSe& ch) {
     if (ch.ChannelFunction != 1 || ch.P.CycleSeconds <= 0) return;
+    // Every received telegram runs a transmit step of its own: the counters count ticks,
+    // once per tick, so traffic does not shorten the cycle or the supervision.
+    if (ch.CycleCountedTick == ctx.run.TickCount + 1) return;
+    ch.CycleCountedTick = ctx.run.TickCount + 1;
     if (ch.CycleCountdown > 0) --ch.CycleCountdown;
     if (ch.CycleCountdown == 0) {
         ch.CycleCountdown = SecondsToTicks(ctx.run, ch.P.CycleSeconds);
@@ -290,6 +294,7 @@ void ResetRoleState(TEmSe& ch) {
     ch.InterrogationDeadline = 0;
     ch.RememberedStation = 0;
     ch.CycleRequest = 0;
+    ch.CycleCountedTick = 0;
     ch.PendSys = ch.PendAck = ch.PendRepeat = 0;
     ch.PollAddr = ch.PollAddr1 = 0;
     ch.ReceivedStatus = 40;

@@ -256,6 +256,22 @@ TEST_F(Cyclic, AnAnswerToEachRequestKeepsTheSupervisionQuiet) {
     EXPECT_TRUE(Events(tx_code::kSupervision).empty());
 }
 
+TEST_F(Cyclic, ReceivedTelegramsDoNotHastenTheCycle) {
+    // Each received telegram runs a transmit step of its own; the cycle counts time, not
+    // steps.
+    ch.LinkTestFlags[kLinkTestNoAck] = true;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        for (int k = 0; k < 3; ++k) Answer();
+    }
+    const std::uint32_t first = SecondsToTicks(tc->run, 1.0) - 1;
+    const std::vector<std::uint32_t> ticks = RequestTicks();
+    ASSERT_EQ(ticks.size(), 2u);
+    // A request follows a tick's answers, so it may carry the next tick's count.
+    EXPECT_NEAR(ticks[0], first, 1.0);
+    EXPECT_NEAR(ticks[1] - ticks[0], reload, 1.0);
+}
+
 TEST_F(Cyclic, TheRequestSlotsAreServedFirstInTheirOrder) {
     ch.PendRepeat = 0x22010080 | 7;
     ch.PendAck = 0x22010060 | 3;
