@@ -7,6 +7,7 @@
 #include "channel/Channel.h"
 #include "channel/CheckBits.h"
 #include "channel/LinkFields.h"
+#include "channel/StationTable.h"
 
 namespace vadrix {
 namespace {
@@ -258,16 +259,9 @@ std::uint8_t CheckLength(const Context& ctx, const TTelegram& t) {
 }
 
 std::uint8_t FindStation(const Context& ctx, TEmSe& ch, std::uint8_t address) {
-    // The station list may come from a file: never look past the slots that exist.
-    const int count = std::clamp(ch.P.StationCount, 0, kStationSlots);
-    for (int i = count - 1; i >= 0; --i) {
-        if (ch.P.StationAddr[i] == address) {
-            ch.StationIdx = i;
-            return rx_status::kGood;
-        }
-    }
     (void)ctx;
-    ch.StationIdx = -1;
+    ch.StationIdx = StationPosition(ch.P, address);
+    if (ch.StationIdx >= 0) return rx_status::kGood;
     return ch.ChannelFunction == 4 ? rx_status::kUnknownStationF4 : rx_status::kUnknownStation;
 }
 

@@ -5,6 +5,7 @@
 
 #include "channel/CheckBits.h"
 #include "channel/LinkFields.h"
+#include "channel/StationTable.h"
 #include "transmit/ComposeSteps.h"
 
 namespace vadrix {
@@ -21,27 +22,15 @@ bool IsEnvelope(const Context& ctx) {
     return ctx.general.ProtocolVariant == 0 || ctx.general.ProtocolVariant == 1;
 }
 
-int StationCount(const TEmSe& ch) {
-    return std::clamp(ch.P.StationCount, 0, 15);
-}
-
 // A station index beyond the table counts as the first station.
 int ValidStationIndex(const TEmSe& ch, int index) {
-    return index < 0 || index > StationCount(ch) || index >= 16 ? 0 : index;
-}
-
-// Searched from the last entry down, as reception finds a station: a station entered twice
-// keeps its sequence state in one place.
-int PositionOfStation(const TEmSe& ch, int station) {
-    for (int i = StationCount(ch) - 1; i >= 0; --i)
-        if (ch.P.StationAddr[i] == station) return i;
-    return 0;
+    return index < 0 || index > StationsInUse(ch.P) || index >= 16 ? 0 : index;
 }
 
 // The index into the station states a definition's sequence numbers belong to.
 int SequenceStationIndex(const TEmSe& ch, const TSendHeader& def) {
     int i = ValidStationIndex(ch, def.StNr);
-    if (i == StationCount(ch)) i = PositionOfStation(ch, ch.CurrentStation);
+    if (i == StationsInUse(ch.P)) i = std::max(0, StationPosition(ch.P, ch.CurrentStation));
     return std::clamp(i, 0, kStationSlots - 1);
 }
 
@@ -53,7 +42,7 @@ std::uint8_t StationByte(Context& ctx, TEmSe& ch, const TSendHeader& def,
         flag = further ? 0 : 0x80;
     }
     const int index = ValidStationIndex(ch, def.StNr);
-    const int station = index == StationCount(ch) && ch.ChannelFunction == 4
+    const int station = index == StationsInUse(ch.P) && ch.ChannelFunction == 4
                             ? ch.CurrentStation
                             : ch.P.StationAddr[index];
     return static_cast<std::uint8_t>((station & ctx.run.MaxStation) | flag);

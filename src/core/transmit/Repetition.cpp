@@ -1,18 +1,13 @@
 #include "transmit/Repetition.h"
 
-#include <algorithm>
-
 #include "channel/LinkFields.h"
+#include "channel/StationTable.h"
 #include "transmit/Compose.h"
 #include "transmit/ComposeSteps.h"
 
 namespace vadrix {
 
 namespace {
-
-int StationCount(const TEmSe& ch) {
-    return std::clamp(ch.P.StationCount, 0, kStationSlots);
-}
 
 TTelegram ComposeSlot(Context& ctx, TEmSe& ch, int station, int seq) {
     TTelegram& t = RecordSetUp(ch);
@@ -30,11 +25,7 @@ TTelegram ComposeSlot(Context& ctx, TEmSe& ch, int station, int seq) {
 
 int StationOf(const TEmSe& ch, const TTelegram& t, const LinkLayout& l) {
     if (t.DataShift < 0) return 0;
-    const int station = StationField(t, l);
-    // From the last entry down, as reception and composition find a station.
-    for (int i = StationCount(ch) - 1; i >= 0; --i)
-        if (ch.P.StationAddr[i] == station) return i;
-    return -1;
+    return StationPosition(ch.P, StationField(t, l));
 }
 
 }  // namespace
@@ -42,7 +33,7 @@ int StationOf(const TEmSe& ch, const TTelegram& t, const LinkLayout& l) {
 void InitRepetitionStore(Context& ctx, TEmSe& ch) {
     if (&ch == &ctx.emse2 && ctx.general.ProtocolVariant != 2) return;
     const TTelegram kept = ch.TxBuffer;
-    for (int i = 0; i < StationCount(ch); ++i) {
+    for (int i = 0; i < StationsInUse(ch.P); ++i) {
         TStationState& st = ch.StationState[i];
         st.W1 = kNoSeq;
         st.W2 = 0;
