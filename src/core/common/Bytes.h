@@ -68,6 +68,23 @@ void WriteLe(std::span<std::uint8_t> buf, std::size_t offset, T v) {
         std::memcpy(buf.data() + offset, &v, sizeof(T));
 }
 
+// Little-endian values in byte arrays, byte by byte: b points at 2 or 4 bytes.
+inline std::uint16_t Le16(const std::uint8_t* b) {
+    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+}
+inline std::uint32_t Le32(const std::uint8_t* b) {
+    return static_cast<std::uint32_t>(Le16(b)) | (static_cast<std::uint32_t>(Le16(b + 2)) << 16);
+}
+// Writes the low 16 bits of v.
+inline void PutLe16(std::uint8_t* b, std::uint32_t v) {
+    b[0] = static_cast<std::uint8_t>(v & 0xFF);
+    b[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+}
+inline void PutLe32(std::uint8_t* b, std::uint32_t v) {
+    PutLe16(b, v);
+    PutLe16(b + 2, v >> 16);
+}
+
 // Takes over a stored copy of a record whose first 32-bit word holds its own size: a copy
 // whose size word does not match, or that is too short, is ignored and false returned.
 template <StoredRecord T>

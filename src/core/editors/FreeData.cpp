@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "common/Bytes.h"
 #include "common/TextIds.h"
 #include "editors/SendControl.h"
 #include "transmit/Compose.h"
@@ -28,12 +29,11 @@ int StoredBytes(const TSendTelegram& t, int bitsPerUnit) {
 }
 
 void PutWord(TSendTelegram& t, int i, std::uint16_t w) {
-    t.Data[2 * i] = static_cast<std::uint8_t>(w & 0xFF);
-    t.Data[2 * i + 1] = static_cast<std::uint8_t>(w >> 8);
+    PutLe16(&t.Data[2 * i], w);
 }
 
 std::uint16_t WordAt(const TSendTelegram& t, int i) {
-    return static_cast<std::uint16_t>(t.Data[2 * i] | (t.Data[2 * i + 1] << 8));
+    return Le16(&t.Data[2 * i]);
 }
 
 std::optional<double> ReadDecimal(std::string token) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/Bytes.h"
 #include "editors/ByteField.h"
 #include "editors/NumberText.h"
 
@@ -23,11 +24,10 @@ std::string Hex2(unsigned v) {
 }
 
 std::uint16_t WordAt(const TSendEntry& e, int i) {
-    return static_cast<std::uint16_t>(e.B[i] | (e.B[i + 1] << 8));
+    return Le16(&e.B[i]);
 }
 void PutWord(TSendEntry& e, int i, std::uint16_t w) {
-    e.B[i] = static_cast<std::uint8_t>(w & 0xFF);
-    e.B[i + 1] = static_cast<std::uint8_t>(w >> 8);
+    PutLe16(&e.B[i], w);
 }
 
 std::optional<std::int64_t> ReadToken(std::string_view t, std::string_view bitCharsText) {
@@ -99,8 +99,7 @@ std::string FormatInfoCell(const TSendEntry& e) {
             s += "$" + Hex2(e.B[m]);
             break;
         case InfoClassKind::kCounter: {
-            const std::uint32_t v = static_cast<std::uint32_t>(e.B[0]) | (e.B[1] << 8) |
-                                    (e.B[2] << 16) | (static_cast<std::uint32_t>(e.B[3]) << 24);
+            const std::uint32_t v = Le32(e.B);
             s = std::to_string(v & 0x0FFFFFFF) + " $" + Hex2(e.B[3] & 0xF0);
             break;
         }

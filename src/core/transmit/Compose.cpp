@@ -6,6 +6,7 @@
 #include "channel/CheckBits.h"
 #include "channel/LinkFields.h"
 #include "channel/StationTable.h"
+#include "common/Bytes.h"
 #include "transmit/ComposeSteps.h"
 
 namespace vadrix {
@@ -48,14 +49,6 @@ std::uint8_t StationByte(Context& ctx, TEmSe& ch, const TSendHeader& def,
     return static_cast<std::uint8_t>((station & ctx.run.MaxStation) | flag);
 }
 
-std::uint32_t Le32(const std::uint8_t* b) {
-    return static_cast<std::uint32_t>(b[0]) | (b[1] << 8) | (b[2] << 16) |
-           (static_cast<std::uint32_t>(b[3]) << 24);
-}
-void PutLe32(std::uint8_t* b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 bool IsBcd(std::uint32_t v, int digits) {
     for (int i = 0; i < digits; ++i)
         if (((v >> (4 * i)) & 0xF) > 9) return false;
@@ -77,11 +70,6 @@ bool TakesTimeTag(int type) {
            type == 61;
 }
 
-void PutWord(std::uint8_t* b, unsigned w) {
-    b[0] = static_cast<std::uint8_t>(w & 0xFF);
-    b[1] = static_cast<std::uint8_t>((w >> 8) & 0xFF);
-}
-
 // The position within the current ten minutes, from the local clock.
 void WriteTimeTag(Context& ctx, int type, TSendEntry& e) {
     const LocalDateTime now = ctx.clock.Now();
@@ -93,7 +81,7 @@ void WriteTimeTag(Context& ctx, int type, TSendEntry& e) {
         return;
     }
     const bool early = type == 31 || type == 32 || type == 61;
-    PutWord(&e.B[early ? 0 : 2], t / 10);
+    PutLe16(&e.B[early ? 0 : 2], t / 10);
     if (type == 6) e.B[4] = static_cast<std::uint8_t>((e.B[4] & 0x0F) | ((t % 10) << 4));
 }
 

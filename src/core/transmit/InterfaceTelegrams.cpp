@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/Bytes.h"
 #include "transmit/Compose.h"
 #include "transmit/ComposeSteps.h"
 
@@ -22,10 +23,8 @@ std::uint8_t Clamp8(std::int64_t v) {
 void PutPortBlock(std::uint8_t* b, int variant, const InterfacePortParams& p) {
     b[0] = static_cast<std::uint8_t>(variant);
     b[1] = p.lineParam;
-    b[2] = static_cast<std::uint8_t>(p.speed & 0xFF);
-    b[3] = static_cast<std::uint8_t>(p.speed >> 8);
-    b[4] = static_cast<std::uint8_t>(p.second & 0xFF);
-    b[5] = static_cast<std::uint8_t>(p.second >> 8);
+    PutLe16(b + 2, p.speed);
+    PutLe16(b + 4, p.second);
     b[6] = p.bytes[0];
     b[7] = p.bytes[1];
     b[8] = p.bytes[2];
