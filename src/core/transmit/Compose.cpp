@@ -18,6 +18,7 @@ constexpr std::uint8_t kLastMask[8] = {0xFF, 0xFF, 0x01, 0x01, 0x0F, 0x0F, 0xFF,
 constexpr int kPackedBits[8] = {49, 49, 41, 41, 69, 69, 105, 105};
 constexpr int kRotatedBits[8] = {16, 16, 9, 9, 36, 36, 72, 72};
 constexpr std::int32_t kObjectMax = 1023;
+constexpr int kEmptyAckBits = 7;
 
 bool IsEnvelope(const Context& ctx) {
     return ctx.general.ProtocolVariant == 0 || ctx.general.ProtocolVariant == 1;
@@ -129,10 +130,7 @@ void ComposeRawBits(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
     }
     const std::size_t from = static_cast<std::size_t>(ctx.run.UserDataOffset);
     const std::size_t n = RawBytesThatFit((bits + 7) / 8, from, def.data.size());
-    t.Frame[4] = 0x02;
-    t.Frame[5] = 0x02;
-    t.Frame[6] = 0x00;
-    t.Frame[7] = static_cast<std::uint8_t>(bits);
+    PutInterfaceHeader(t, kInterfaceBits, bits);
     std::memcpy(t.Frame + from, def.data.data(), n);
     t.FrameLen = static_cast<std::int16_t>(from + 2 + n);
     t.Status = record_code::kRawBits;
@@ -146,10 +144,7 @@ void ComposeRawWords(TEmSe& ch, const TelegramDefinition& def) {
                         def.data.size()) /
         2;
     TTelegram& t = RecordSetUp(ch);
-    t.Frame[4] = 0x02;
-    t.Frame[5] = 0x03;
-    t.Frame[6] = 0x00;
-    t.Frame[7] = static_cast<std::uint8_t>(count);
+    PutInterfaceHeader(t, kInterfaceWords, static_cast<int>(count));
     std::memcpy(t.Frame + kFrom, def.data.data(), 2 * count);
     t.FrameLen = static_cast<std::int16_t>(kFrom + 2 + 2 * count);
     t.Status = record_code::kRawWords;
@@ -313,10 +308,7 @@ void SendEmptyAck(Context& ctx, TEmSe& ch) {
     const int p = ctx.run.UserDataOffset;
     t.Frame[p] = 0;
     t.FrameLen = static_cast<std::int16_t>(p + 3);
-    t.Frame[4] = 0x02;
-    t.Frame[5] = 0x02;
-    t.Frame[6] = 0x00;
-    t.Frame[7] = 7;
+    PutInterfaceHeader(t, kInterfaceBits, kEmptyAckBits);
     ChecksumStep(t);
 }
 

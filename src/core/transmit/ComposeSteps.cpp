@@ -42,13 +42,17 @@ void PackBits(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind) {
     for (int i = n; i < 8 * static_cast<int>(bits.size()); ++i) SetBitAt(bits, i, false);
     AppendCheckBits(bits, n, c);
     t.FrameLen = static_cast<std::int16_t>(h + 2 + (n + m + 7) / 8);
-    t.Frame[4] = 0x02;
-    t.Frame[5] = 0x02;
-    t.Frame[6] = 0x00;
-    t.Frame[7] = static_cast<std::uint8_t>(n + m);
+    PutInterfaceHeader(t, kInterfaceBits, n + m);
 }
 
 }  // namespace
+
+void PutInterfaceHeader(TTelegram& t, std::uint8_t content, int count) {
+    t.Frame[4] = 0x02;
+    t.Frame[5] = content;
+    t.Frame[6] = 0x00;
+    t.Frame[7] = static_cast<std::uint8_t>(count);
+}
 
 std::uint32_t TxAddressSetting(const TEmSe& ch) {
     return ch.P.AddrBytes[std::clamp<int>(ch.TxSource, 1, 4) - 1];

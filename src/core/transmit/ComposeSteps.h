@@ -13,6 +13,12 @@ inline bool TxHasStation(const TEmSe& ch) {
     return TxAddressSetting(ch) != 0;
 }
 
+// The interface header of a telegram for the monitor device to send (frame bytes 4 to 7):
+// 0x02, what follows (a bit string or 16-bit words), 0x00 and their count.
+inline constexpr std::uint8_t kInterfaceBits = 0x02;
+inline constexpr std::uint8_t kInterfaceWords = 0x03;
+void PutInterfaceHeader(TTelegram& t, std::uint8_t content, int count);
+
 // Clears the transmit record: record code "(", kind 3, both start bytes, the channel id and
 // the address-length byte.
 TTelegram& RecordSetUp(TEmSe& ch);
