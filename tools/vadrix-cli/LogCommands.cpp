@@ -6,6 +6,7 @@
 #include "CliTool.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "DumpPipeline.h"
 #include "app/DataFiles.h"
 #include "app/Language.h"
 #include "common/TextIds.h"
@@ -29,7 +30,11 @@ const char* const kDumpHelp =
     "  --filter FILE         only the records that pass this filter file\n"
     "  --descriptions FILE   object descriptions (default: the program's, if there are any)\n"
     "  --lang ger|usa        the language of the texts (default: the program's)\n"
-    "  -o, --output FILE     write into FILE instead of standard output\n";
+    "  -o, --output FILE     write into FILE instead of standard output\n"
+    "  --json                one JSON object a line for every record instead: number,\n"
+    "                        time, source, status, kind, station, telegram number, data\n"
+    "                        kind, length code, class, the frame in hex and the lines the\n"
+    "                        format renders for it (JSON Lines, UTF-8)\n";
 
 const char* const kCopyHelp =
     "usage: vadrix-cli copy LOG NEW.lg8 [OPTIONS]\n"
@@ -84,6 +89,25 @@ bool UseDescriptions(Context& ctx, Descriptions& d, const std::optional<std::str
     return true;
 }
 
+OutputResult DumpToStream(Context& ctx, std::FILE* out, const DumpPipelineOptions& o) {
+    const DumpSink sink = [out](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    };
+    const OutputResult r = RunDumpPipeline(ctx, sink, o);
+    if (std::fflush(out) != 0 && r == OutputResult::kDone) return OutputResult::kWriteFailed;
+    return r;
+}
+
+// A file is created or truncated as the program's text output does.
+OutputResult DumpToFile(Context& ctx, const std::filesystem::path& file,
+                        const DumpPipelineOptions& o) {
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    if (out == nullptr) return OutputResult::kTargetFailed;
+    const OutputResult r = DumpToStream(ctx, out, o);
+    const bool closed = std::fclose(out) == 0;
+    return closed || r != OutputResult::kDone ? r : OutputResult::kWriteFailed;
+}
+
 int Report(OutputResult r, const std::string& target) {
     switch (r) {
         case OutputResult::kDone:
@@ -119,7 +143,8 @@ int Dump(const Words& words) {
                       {"--filter", "", true},
                       {"--descriptions", "", true},
                       {"--lang", "", true},
-                      {"--output", "-o", true}});
+                      {"--output", "-o", true},
+                      {"--json", "", false}});
     std::string error;
     if (!args.Parse(words, error)) return UsageError(error, "dump");
     if (args.Positional().size() != 1) return UsageError("dump takes one LOG", "dump");
@@ -146,16 +171,19 @@ int Dump(const Words& words) {
     Descriptions descriptions;
     if (!UseDescriptions(ctx, descriptions, descFile)) return kExitFailed;
 
-    OutputOptions o;
+    DumpPipelineOptions o;
     o.interpret = SettingsFromLogHeader(ctx, ctx.log.Header());
     if (format) o.interpret.format = DisplayFormatFromNumber(static_cast<int>(*format));
     o.interpret.timeLine = args.Has("--time");
-    o.descriptions = &descriptions;
+    o.textFrame = !args.Has("--json");
     o.headingName = log.filename().string();
+    o.makeRenderer = [&, json = args.Has("--json")] {
+        return json ? MakeJsonRenderer(ctx, &descriptions, o.interpret)
+                    : MakeTextRenderer(ctx, &descriptions, o.interpret);
+    };
     Progress progress;
     o.progress = progress.Callback();
-    const OutputResult r =
-        out ? WriteLog(ctx, *out, OutputKind::kTextFile, o) : WriteLogText(ctx, stdout, o);
+    const OutputResult r = out ? DumpToFile(ctx, *out, o) : DumpToStream(ctx, stdout, o);
     progress.Done();
     return Report(r, out ? *out : std::string("standard output"));
 }

@@ -23,7 +23,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"status", "run the program's start and show instance, data directory and settings", Status},
-    {"dump", "write the interpreted lines of a log as text", Dump},
+    {"dump", "write the interpreted lines of a log as text or JSON", Dump},
     {"copy", "copy the records of a log into a new log, numbered from 1", Copy},
     {"info", "show the header and directory of a log", Info},
     {"import", "frame a capture of received bytes and store it in a new log", Import},
