@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "channel/CheckBits.h"
 #include "channel/LinkFields.h"
@@ -36,17 +37,21 @@ int SequenceStationIndex(const TEmSe& ch, const TSendHeader& def) {
     return std::clamp(i, 0, kStationSlots - 1);
 }
 
-std::uint8_t StationByte(Context& ctx, TEmSe& ch, const TSendHeader& def,
+// The station a definition addresses: the station being served for the index past the
+// table in function 4, else the table entry at its index.
+int AddressedStation(const TEmSe& ch, const TSendHeader& def) {
+    const int index = ValidStationIndex(ch, def.StNr);
+    if (index == StationsInUse(ch.P) && ch.ChannelFunction == 4) return ch.CurrentStation;
+    return ch.P.StationAddr[index];
+}
+
+std::uint8_t StationByte(Context& ctx, TEmSe& ch, const TSendHeader& def, int station,
                          const ComposeHooks& hooks) {
     std::uint8_t flag = def.Tge != 0 ? 0x80 : 0;
     if (ctx.general.TrafficKind == 1 && ch.ChannelFunction == 4) {
         const bool further = hooks.furtherItemDue && hooks.furtherItemDue(ctx, ch);
         flag = further ? 0 : 0x80;
     }
-    const int index = ValidStationIndex(ch, def.StNr);
-    const int station = index == StationsInUse(ch.P) && ch.ChannelFunction == 4
-                            ? ch.CurrentStation
-                            : ch.P.StationAddr[index];
     return static_cast<std::uint8_t>((station & ctx.run.MaxStation) | flag);
 }
 
@@ -152,13 +157,17 @@ void ComposeRawWords(TEmSe& ch, const TelegramDefinition& def) {
     ChecksumStep(t);
 }
 
-void ComposeData(Context& ctx, TEmSe& ch, TSendHeader& def, const ComposeHooks& hooks) {
+// A data telegram to the station the definition addresses, or to the given one.
+void ComposeData(Context& ctx, TEmSe& ch, TSendHeader& def, const ComposeHooks& hooks,
+                 std::optional<int> station = std::nullopt) {
     TSendEntry& e = def.Entry;
     const auto type = static_cast<std::uint8_t>(e.Typ);
     TTelegram& t = RecordSetUp(ch);
     t.InfoClass = static_cast<std::uint8_t>(type + 1);
     int p = ctx.run.UserDataOffset;
-    if (TxHasStation(ch)) t.Frame[p++] = StationByte(ctx, ch, def, hooks);
+    if (TxHasStation(ch))
+        t.Frame[p++] =
+            StationByte(ctx, ch, def, station.value_or(AddressedStation(ch, def)), hooks);
 
     std::uint8_t control = ControlCode(ctx, ch, def);
     if (ch.LinkTestFlags[kLinkTestToggle]) control = static_cast<std::uint8_t>(control + 32);
@@ -292,8 +301,16 @@ void SendRequestCode(Context& ctx, TEmSe& ch, std::uint32_t code, const ComposeH
     def.AnzT = 0;
     def.Send = 0;
     def.WZt = 0;
-    def.StNr = ch.ChannelFunction == 3 ? ch.StationIdx : 0;
-    ComposeData(ctx, ch, def, hooks);
+    if (ch.ChannelFunction != 3) {
+        ComposeData(ctx, ch, def, hooks);
+        return;
+    }
+    // Function 3 answers the station being served, wherever the last telegram came from; a
+    // station outside the table is still the one addressed.
+    const int served = StationPosition(ch.P, ch.CurrentStation);
+    def.StNr = std::max(0, served);
+    ComposeData(ctx, ch, def, hooks,
+                served < 0 ? std::optional<int>(ch.CurrentStation) : std::nullopt);
 }
 
 void SendEmptyAck(Context& ctx, TEmSe& ch) {

@@ -272,6 +272,26 @@ TEST_F(ComposeTest, RequestCodesAndEmptyAck) {
     EXPECT_EQ(r.Frame[10], 0x16);
 }
 
+TEST_F(ComposeTest, RequestCodesOfFunctionThreeGoToTheStationBeingServed) {
+    SetVariant(2);
+    ch.ChannelFunction = 3;
+    ch.P.StationCount = 3;
+    ch.P.StationAddr[0] = 4;
+    ch.P.StationAddr[1] = 9;
+    ch.P.StationAddr[2] = 12;
+    ch.StationIdx = 2;  // the last telegram came from station 12
+    for (const int served : {9, 4, 33}) {
+        ch.CurrentStation = served;
+        SendRequestCode(*tc, ch, kCyclicRequestCode);
+        EXPECT_EQ(ch.TxBuffer.Frame[4], served) << served;
+        EXPECT_EQ(ch.TxBuffer.Station, served) << served;
+    }
+    // The other functions address the first station.
+    ch.ChannelFunction = 1;
+    SendRequestCode(*tc, ch, kCyclicRequestCode);
+    EXPECT_EQ(ch.TxBuffer.Frame[4], 4);
+}
+
 TEST_F(ComposeTest, RawDefinitions) {
     SetVariant(2);
     TSendTelegram m = Definition(kTypeRawBits, 0);

@@ -101,8 +101,9 @@ TEST_F(Polling, TheReplyRequestsOfReceptionAreServedFirst) {
     ASSERT_TRUE(TickUntilSent(1));
     ch.PendAck = 0x22010040 | 10;
     ch.StationIdx = 1;
+    ch.CurrentStation = 6;
     Tick();
-    // The acknowledgement goes to the station whose telegram asked for it.
+    // The acknowledgement goes to the station being served, whose telegram asked for it.
     EXPECT_EQ(Sent(ch).back(), "T513@6");
 }
 
