@@ -60,15 +60,6 @@ void CollectByte(Context& ctx, TEmSe& ch, std::uint8_t b) {
     FrameDone(ctx, ch);
 }
 
-void FillLinkFields(TTelegram& t, const LinkLayout& l) {
-    const bool isShort = IsShort(t, l);
-    if (t.DataShift == 0) t.Station = isShort ? ShortStation(t, l) : StationField(t, l);
-    if (isShort) return;
-    t.LenCode = LenCodeField(t, l);
-    t.DataKind = DataKindField(t, l);
-    t.TelNo = TelNoField(t, l);
-}
-
 std::uint8_t FixedFrameStatus(const TTelegram& t) {
     if (t.FrameLen != 5) return rx_status::kLength;
     if (t.Frame[4] != kStopByte) return rx_status::kNoStop;

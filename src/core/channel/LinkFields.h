@@ -75,6 +75,19 @@ inline std::uint8_t ShortFunction(const TTelegram& t, const LinkLayout& l) {
     const int p = ShortLinkPos(t, l);
     return static_cast<std::uint8_t>((FrameAt(t, p) >> 7) | ((FrameAt(t, p + 1) & 7) << 1));
 }
+// The record's link fields from its frame, as reception gives them to every telegram and
+// composition to every telegram it builds: the station only where the frame's station byte
+// lies at H (with none or two address bytes the record names no station), the length code,
+// data kind and telegram number for every telegram that is not short.
+inline void FillLinkFields(TTelegram& t, const LinkLayout& l) {
+    const bool isShort = IsShort(t, l);
+    if (t.DataShift == 0) t.Station = isShort ? ShortStation(t, l) : StationField(t, l);
+    if (isShort) return;
+    t.LenCode = LenCodeField(t, l);
+    t.DataKind = DataKindField(t, l);
+    t.TelNo = TelNoField(t, l);
+}
+
 // Data byte 0, which for a short telegram is its function.
 inline std::uint8_t FirstDataByte(const TTelegram& t, const LinkLayout& l) {
     return IsShort(t, l) ? ShortFunction(t, l) : DataByte(t, l, 0);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "channel/Channel.h"
 #include "channel/CheckBits.h"
 #include "channel/LinkFields.h"
 #include "channel/StationTable.h"
@@ -131,6 +132,7 @@ void ComposeRawBits(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
         std::memcpy(t.Frame, def.data.data(), n);
         t.FrameLen = static_cast<std::int16_t>(n);
         t.Status = record_code::kRawBits;
+        FillLinkFields(t, LayoutOf(ctx));
         return;
     }
     const std::size_t from = static_cast<std::size_t>(ctx.run.UserDataOffset);
@@ -139,10 +141,11 @@ void ComposeRawBits(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
     std::memcpy(t.Frame + from, def.data.data(), n);
     t.FrameLen = static_cast<std::int16_t>(from + 2 + n);
     t.Status = record_code::kRawBits;
+    FillLinkFields(t, LayoutOf(ctx));
     ChecksumStep(t);
 }
 
-void ComposeRawWords(TEmSe& ch, const TelegramDefinition& def) {
+void ComposeRawWords(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
     constexpr std::size_t kFrom = 8;
     const std::size_t count =
         RawBytesThatFit(2 * static_cast<std::size_t>(std::max(0, def.dataCount)), kFrom,
@@ -154,6 +157,7 @@ void ComposeRawWords(TEmSe& ch, const TelegramDefinition& def) {
     t.FrameLen = static_cast<std::int16_t>(kFrom + 2 + 2 * count);
     t.Status = record_code::kRawWords;
     t.Kind = kind::kValueList;
+    FillLinkFields(t, LayoutOf(ctx));
     ChecksumStep(t);
 }
 
@@ -260,7 +264,7 @@ void ComposeTelegram(Context& ctx, TEmSe& ch, TelegramDefinition def, const Comp
     else if (type == kTypeRawBits)
         ComposeRawBits(ctx, ch, def);
     else if (type == kTypeRawWords)
-        ComposeRawWords(ch, def);
+        ComposeRawWords(ctx, ch, def);
     else
         ComposeData(ctx, ch, def.head, hooks);
 }

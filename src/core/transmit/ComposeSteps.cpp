@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "channel/Channel.h"
 #include "channel/CheckBits.h"
 #include "channel/LinkFields.h"
 #include "transmit/Compose.h"
@@ -10,22 +11,6 @@
 namespace vadrix {
 
 namespace {
-
-LinkLayout LayoutFor(const Context& ctx) {
-    return {ctx.general.ProtocolVariant, ctx.run.UserDataOffset, ctx.run.MaxStation};
-}
-
-void FillDerivedFields(const Context& ctx, TTelegram& t) {
-    const LinkLayout l = LayoutFor(ctx);
-    if (IsShort(t, l)) {
-        t.Station = ShortStation(t, l);
-        return;
-    }
-    t.Station = t.DataShift < 0 ? 0 : StationField(t, l);
-    t.LenCode = LenCodeField(t, l);
-    t.DataKind = DataKindField(t, l);
-    t.TelNo = TelNoField(t, l);
-}
 
 // The user data from index 8 become a bit string of n data bits and m check bits.
 void PackBits(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind) {
@@ -82,7 +67,7 @@ void ChecksumStep(TTelegram& t) {
 void Finish(Context& ctx, TEmSe& ch, int kind) {
     TTelegram& t = ch.TxBuffer;
     t.FrameLen = static_cast<std::int16_t>(t.FrameLen + 2);
-    FillDerivedFields(ctx, t);
+    FillLinkFields(t, LayoutOf(ctx));
     const int variant = ctx.general.ProtocolVariant;
     if (variant == 0 || variant == 1) PackBits(ctx, ch, t, kind);
     ChecksumStep(t);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -326,6 +328,54 @@ TEST_F(ComposeTest, RawDefinitions) {
     m.DataCount = 8 * 264;
     ComposeTelegram(*tc, ch, m);
     EXPECT_LE(ch.TxBuffer.FrameLen, static_cast<int>(TTelegram::kMaxFrame));
+}
+
+TEST_F(ComposeTest, RawTelegramsCarryTheLinkFieldsOfTheirFrame) {
+    // Station 7, sequence 3, data kind 1, object 0x155 with length code 0, and two data bytes.
+    const std::uint8_t link[] = {7, 0x43, 0x55, 0x01, 0x12, 0x34};
+    SetVariant(2);
+    TSendTelegram m = Definition(kTypeRawBits, 0);
+    const std::uint8_t frame[] = {0x68, 6, 6, 0x68, 7, 0x43, 0x55, 0x01, 0x12, 0x34, 0xE6, 0x16};
+    std::copy(std::begin(frame), std::end(frame), m.Data);
+    m.DataCount = 8 * sizeof frame;
+    for (const int variant : {2, 1}) {
+        SetVariant(variant);
+        if (variant == 1) {
+            std::fill(std::begin(m.Data), std::end(m.Data), 0);
+            std::copy(std::begin(link), std::end(link), m.Data);
+            m.DataCount = 49;
+        }
+        ComposeTelegram(*tc, ch, m);
+        const TTelegram& r = ch.TxBuffer;
+        EXPECT_EQ(r.Station, 7) << variant;
+        EXPECT_EQ(r.DataKind, 1) << variant;
+        EXPECT_EQ(r.TelNo, 0x155) << variant;
+        EXPECT_EQ(r.LenCode, 0) << variant;
+    }
+
+    TSendTelegram n = Definition(kTypeRawWords, 0);
+    std::copy(std::begin(link), std::end(link), n.Data);
+    n.DataCount = 3;
+    n.Head.Entry.Lg = 6;  // the definition's own fields play no part
+    n.Head.Entry.TelNr = 3;
+    ComposeTelegram(*tc, ch, n);
+    EXPECT_EQ(ch.TxBuffer.Station, 7);
+    EXPECT_EQ(ch.TxBuffer.DataKind, 1);
+    EXPECT_EQ(ch.TxBuffer.TelNo, 0x155);
+    EXPECT_EQ(ch.TxBuffer.LenCode, 0);
+}
+
+TEST_F(ComposeTest, AShortRequestWithoutStationAddressNamesNoStation) {
+    for (const int variant : {2, 1}) {
+        SetVariant(variant);
+        ch.P.AddrBytes[ch.TxSource - 1] = 0;
+        SendRequest(*tc, ch, 5, 3);
+        EXPECT_EQ(ch.TxBuffer.Station, 0) << variant;
+        EXPECT_EQ(ch.TxBuffer.DataShift, -1) << variant;
+        ch.P.AddrBytes[ch.TxSource - 1] = 1;
+        SendRequest(*tc, ch, 5, 3);
+        EXPECT_EQ(ch.TxBuffer.Station, 5) << variant;
+    }
 }
 
 TEST_F(ComposeTest, ConfigTelegramAndFileBlocks) {
