@@ -167,7 +167,7 @@ void FrameDone(Context& ctx, TEmSe& ch) {
     TTelegram& t = ch.RxTel;
     t.FrameLen = static_cast<std::int16_t>(ch.RxCount);
     t.Source = ch.RxSource;
-    t.DataShift = static_cast<std::int8_t>(AddrBytesOf(ch.P, ch.RxSource) - 1);
+    t.DataShift = AddressShift(AddrBytesOf(ch.P, ch.RxSource));
     CheckFrame(ctx, ch);
     if (t.Status != rx_status::kGood && ch.ChannelFunction == 3 && ch.PollPhase == 1)
         ch.ShortAddr0 = -1;
@@ -284,9 +284,8 @@ std::uint8_t CheckCategory(const Context& ctx, const TEmSe& ch) {
     return rx_status::kGood;
 }
 
-int EnvelopeDataBits(std::uint8_t lenCode, bool withAddress) {
-    static constexpr int kBits[4] = {49, 41, 69, 105};
-    return kBits[(lenCode >> 1) & 3] - (withAddress ? 0 : 8);
+int EnvelopeDataBits(std::uint8_t lenCode, int addressBytes) {
+    return MonitoredDataBits(lenCode, addressBytes);
 }
 
 std::uint8_t CheckEnvelope(const Context& ctx, TEmSe& ch) {
@@ -302,7 +301,7 @@ std::uint8_t CheckEnvelope(const Context& ctx, TEmSe& ch) {
     int dataBits = 11;
     int checkKind = 2;
     if (!IsShort(t, layout)) {
-        dataBits = EnvelopeDataBits(t.LenCode, AddrBytesOf(ch.P, t.Source) != 0);
+        dataBits = EnvelopeDataBits(t.LenCode, AddressBytes(AddrBytesOf(ch.P, t.Source)));
         checkKind =
             (static_cast<int>(std::min<std::uint32_t>(LineOf(ch.P, t.Source).CheckCode, 2)) + 1) *
             2;

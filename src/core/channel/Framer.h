@@ -57,8 +57,9 @@ std::uint8_t FindStation(const Context& ctx, TEmSe& ch, std::uint8_t address);
 std::uint8_t CheckAddress(const Context& ctx, TEmSe& ch);
 std::uint8_t CheckCategory(const Context& ctx, const TEmSe& ch);
 std::uint8_t CheckEnvelope(const Context& ctx, TEmSe& ch);
-// Data bits of a monitored telegram by its length code, on a line with or without address.
-int EnvelopeDataBits(std::uint8_t lenCode, bool withAddress);
+// Data bits of a monitored telegram by its length code, on a line with 0, 1 or 2 address
+// bytes.
+int EnvelopeDataBits(std::uint8_t lenCode, int addressBytes);
 
 // The reception side of the simulation, for a telegram that passed the checks.
 void RunChannelFunction(Context& ctx, TEmSe& ch);

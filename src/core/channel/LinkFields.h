@@ -24,6 +24,24 @@ inline std::uint8_t FrameAt(const TTelegram& t, int i) {
     return i >= 0 && i < static_cast<int>(TTelegram::kMaxFrame) ? t.Frame[i] : 0;
 }
 
+// Address bytes of a line: 0, 1, or 2 (the station byte second); a larger setting counts as
+// two. DataShift is their number less one.
+inline constexpr std::uint32_t kMaxAddressBytes = 2;
+inline int AddressBytes(std::uint32_t setting) {
+    return static_cast<int>(setting < kMaxAddressBytes ? setting : kMaxAddressBytes);
+}
+inline std::int8_t AddressShift(std::uint32_t setting) {
+    return static_cast<std::int8_t>(AddressBytes(setting) - 1);
+}
+
+// Data bits of a telegram that the monitor device sends or sees bit by bit, by its length
+// code: 49, 41, 69 or 105 with one address byte, eight fewer without and eight more with two.
+inline int MonitoredDataBits(int lenCode, int addressBytes) {
+    constexpr int kBits[4] = {49, 41, 69, 105};
+    return kBits[(lenCode >> 1) & 3] +
+           8 * (AddressBytes(static_cast<std::uint32_t>(addressBytes)) - 1);
+}
+
 // P: the position of the station byte.
 inline int StationPos(const TTelegram& t, const LinkLayout& l) {
     return l.userDataOffset + t.DataShift;

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kDataBytes[8] = {2, 1, 2, 2, 5, 5, 9, 9};
 constexpr std::uint8_t kLastMask[8] = {0xFF, 0xFF, 0x01, 0x01, 0x0F, 0x0F, 0xFF, 0xFF};
-constexpr int kPackedBits[8] = {49, 49, 41, 41, 69, 69, 105, 105};
 constexpr int kRotatedBits[8] = {16, 16, 9, 9, 36, 36, 72, 72};
 constexpr std::int32_t kObjectMax = 1023;
 constexpr int kEmptyAckBits = 7;
@@ -169,9 +168,10 @@ void ComposeData(Context& ctx, TEmSe& ch, TSendHeader& def, const ComposeHooks& 
     TTelegram& t = RecordSetUp(ch);
     t.InfoClass = static_cast<std::uint8_t>(type + 1);
     int p = ctx.run.UserDataOffset;
-    if (TxHasStation(ch))
-        t.Frame[p++] =
-            StationByte(ctx, ch, def, station.value_or(AddressedStation(ch, def)), hooks);
+    if (TxHasStation(ch)) {
+        const int addressed = station.value_or(AddressedStation(ch, def));
+        p = PutAddressBytes(ch, t, p, StationByte(ctx, ch, def, addressed, hooks));
+    }
 
     std::uint8_t control = ControlCode(ctx, ch, def);
     if (ch.LinkTestFlags[kLinkTestToggle]) control = static_cast<std::uint8_t>(control + 32);
@@ -208,8 +208,8 @@ int DataBytesOfKind(int kind) {
 std::uint8_t LastByteMask(int kind) {
     return kLastMask[kind & 7];
 }
-int PackedDataBits(int kind, bool withStation) {
-    return kPackedBits[kind & 7] - (withStation ? 0 : 8);
+int PackedDataBits(int kind, int addressBytes) {
+    return MonitoredDataBits(kind, addressBytes);
 }
 
 std::uint8_t FrameChecksum(std::span<const std::uint8_t> frame, int length) {

@@ -67,8 +67,8 @@ std::uint8_t FrameChecksum(std::span<const std::uint8_t> frame, int length);
 // Bits of a kind's data, the data bytes it carries and the mask of its last one.
 int DataBytesOfKind(int kind);
 std::uint8_t LastByteMask(int kind);
-// Data bits of a bit-packed telegram of the kind, with or without station byte.
-int PackedDataBits(int kind, bool withStation);
+// Data bits of a bit-packed telegram of the kind, with 0, 1 or 2 address bytes.
+int PackedDataBits(int kind, int addressBytes);
 
 // Applies the auto-change of the definition (mode 1 upward, 2 downward) to its data.
 void AutoChange(TSendEntry& e, int mode);

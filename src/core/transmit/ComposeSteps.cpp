@@ -18,7 +18,7 @@ void PackBits(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind) {
     int n = 11;
     int c = 2;
     if (t.FrameLen != h + 4) {
-        n = PackedDataBits(kind, TxHasStation(ch));
+        n = PackedDataBits(kind, TxAddressBytes(ch));
         c = (static_cast<int>(std::min<std::uint32_t>(ch.P.Line[1].CheckCode, 2)) + 1) * 2;
     }
     const int m = CheckBitCount(c);
@@ -43,6 +43,17 @@ std::uint32_t TxAddressSetting(const TEmSe& ch) {
     return ch.P.AddrBytes[std::clamp<int>(ch.TxSource, 1, 4) - 1];
 }
 
+int TxAddressBytes(const TEmSe& ch) {
+    return AddressBytes(TxAddressSetting(ch));
+}
+
+int PutAddressBytes(const TEmSe& ch, TTelegram& t, int p, std::uint8_t stationByte) {
+    const int n = TxAddressBytes(ch);
+    for (int i = 1; i < n; ++i) t.Frame[p++] = 0;
+    if (n > 0) t.Frame[p++] = stationByte;
+    return p;
+}
+
 TTelegram& RecordSetUp(TEmSe& ch) {
     TTelegram& t = ch.TxBuffer;
     t = TTelegram{};
@@ -51,7 +62,7 @@ TTelegram& RecordSetUp(TEmSe& ch) {
     t.Frame[0] = kVariableStart;
     t.Frame[3] = kVariableStart;
     t.Source = ch.TxSource;
-    t.DataShift = static_cast<std::int8_t>(static_cast<int>(TxAddressSetting(ch)) - 1);
+    t.DataShift = AddressShift(TxAddressSetting(ch));
     return t;
 }
 

@@ -7,11 +7,17 @@
 
 namespace vadrix {
 
-// The station-address setting of the channel's transmit direction.
+// The station-address setting of the channel's transmit direction, and the address bytes
+// (0, 1 or 2) it gives composed telegrams.
 std::uint32_t TxAddressSetting(const TEmSe& ch);
+int TxAddressBytes(const TEmSe& ch);
 inline bool TxHasStation(const TEmSe& ch) {
-    return TxAddressSetting(ch) != 0;
+    return TxAddressBytes(ch) != 0;
 }
+// Puts the address bytes of the transmit direction at p and returns the position behind
+// them: the station byte, after a first address byte 0 when there are two, so that it lies
+// where the record's address shift puts it.
+int PutAddressBytes(const TEmSe& ch, TTelegram& t, int p, std::uint8_t stationByte);
 
 // The interface header of a telegram for the monitor device to send (frame bytes 4 to 7):
 // 0x02, what follows (a bit string or 16-bit words), 0x00 and their count.

@@ -12,7 +12,7 @@ namespace {
 TTelegram ComposeSlot(Context& ctx, TEmSe& ch, int station, int seq) {
     TTelegram& t = RecordSetUp(ch);
     int p = ctx.run.UserDataOffset;
-    if (TxHasStation(ch)) t.Frame[p++] = static_cast<std::uint8_t>(station & 0x7F);
+    p = PutAddressBytes(ch, t, p, static_cast<std::uint8_t>(station & 0x7F));
     t.Frame[p++] = static_cast<std::uint8_t>(seq);
     t.Frame[p++] = 0x00;  // object 512, kind 0: the cyclic telegram
     t.Frame[p++] = 0x02;

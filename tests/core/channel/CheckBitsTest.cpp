@@ -51,11 +51,15 @@ TEST(CheckBits, TwoParityBitsMissADoubleFlipOnOneSide) {
 }
 
 TEST(CheckBits, DataBitsByLengthCodeAndAddress) {
-    EXPECT_EQ(EnvelopeDataBits(0, true), 49);
-    EXPECT_EQ(EnvelopeDataBits(3, true), 41);
-    EXPECT_EQ(EnvelopeDataBits(4, true), 69);
-    EXPECT_EQ(EnvelopeDataBits(7, true), 105);
-    EXPECT_EQ(EnvelopeDataBits(7, false), 97);
+    EXPECT_EQ(EnvelopeDataBits(0, 1), 49);
+    EXPECT_EQ(EnvelopeDataBits(3, 1), 41);
+    EXPECT_EQ(EnvelopeDataBits(4, 1), 69);
+    EXPECT_EQ(EnvelopeDataBits(7, 1), 105);
+    EXPECT_EQ(EnvelopeDataBits(7, 0), 97);
+    // A second address byte carries eight bits more; a larger setting counts as two.
+    EXPECT_EQ(EnvelopeDataBits(1, 2), 57);
+    EXPECT_EQ(EnvelopeDataBits(6, 2), 113);
+    EXPECT_EQ(EnvelopeDataBits(6, 7), 113);
 }
 
 TEST_F(ReceptionTest, EnvelopeLineByteSetsTheSource) {

@@ -9,6 +9,7 @@
 
 #include "channel/Channel.h"
 #include "channel/Framer.h"
+#include "channel/LinkFields.h"
 #include "support/TestContext.h"
 #include "transmit/InterfaceTelegrams.h"
 #include "transmit/Repetition.h"
@@ -78,6 +79,34 @@ TEST_F(ComposeTest, WithoutStationByteAndWithTheLastFlag) {
     t.Head.Tge = 1;
     ComposeTelegram(*tc, ch, t);
     EXPECT_EQ(ch.TxBuffer.Frame[4], 0x83);
+}
+
+TEST_F(ComposeTest, TwoAddressBytesPutTheStationByteWhereTheAddressShiftReadsIt) {
+    SetVariant(2);
+    ch.P.AddrBytes[ch.TxSource - 1] = 2;
+    ch.P.StationAddr[0] = 9;
+    TSendTelegram t = Definition(1, 0);
+    t.Head.Tge = 1;
+    t.Head.Entry.TelNr = 0x155;
+    t.Head.Entry.B[0] = 0x5A;
+    ComposeTelegram(*tc, ch, t);
+    const TTelegram& r = ch.TxBuffer;
+    const LinkLayout l = LayoutOf(*tc);
+    ASSERT_EQ(r.DataShift, 1);
+    EXPECT_EQ(r.FrameLen, 4 + 7 + 2);
+    EXPECT_EQ(r.Frame[4], 0);
+    EXPECT_EQ(r.Frame[5], 0x80 | 9);
+    EXPECT_EQ(StationField(r, l), 9);
+    EXPECT_EQ(r.TelNo, 0x155);
+    EXPECT_EQ(r.LenCode, 0);
+    EXPECT_EQ(DataByte(r, l, 0), 0x5A);
+
+    // The repetition store's telegrams too.
+    InitRepetitionStore(*tc, ch);
+    const TTelegram& slot = ch.StationState[0].Slot(4);
+    EXPECT_EQ(slot.Frame[5], 9);
+    EXPECT_EQ(SequenceNumber(slot, l), 4);
+    EXPECT_EQ(slot.TelNo, 512);
 }
 
 TEST_F(ComposeTest, SequenceNumbersStepAndWrap) {
@@ -438,16 +467,17 @@ TEST_F(ComposeTest, BitPackingAppendsCheckBits) {
     SetVariant(1);
     struct Case {
         int kind, check;
-        bool station;
+        std::uint32_t addressBytes;
         int bits;
     };
     const Case cases[] = {
-        {0, 0, true, 49 + 2},   {1, 1, true, 49 + 10},  {3, 2, true, 41 + 16},
-        {5, 1, false, 61 + 10}, {7, 2, true, 105 + 16}, {6, 0, false, 97 + 2},
+        {0, 0, 1, 49 + 2},  {1, 1, 1, 49 + 10},  {3, 2, 1, 41 + 16},
+        {5, 1, 0, 61 + 10}, {7, 2, 1, 105 + 16}, {6, 0, 0, 97 + 2},
+        {0, 1, 2, 57 + 10}, {4, 2, 2, 77 + 16},  {7, 0, 2, 113 + 2},
     };
     for (const Case& c : cases) {
         ch.P.Line[1].CheckCode = static_cast<std::uint32_t>(c.check);
-        ch.P.AddrBytes[ch.TxSource - 1] = c.station ? 1 : 0;
+        ch.P.AddrBytes[ch.TxSource - 1] = c.addressBytes;
         TSendTelegram t = Definition(1, c.kind);
         ComposeTelegram(*tc, ch, t);
         const TTelegram& r = ch.TxBuffer;
