@@ -84,17 +84,8 @@ void TakeFrameAsFreeBits(std::span<const std::uint8_t> frame, TSendTelegram& t) 
 }
 
 void ConvertToFreeBits(Context& ctx, TSendTelegram& t) {
-    TEmSe& ch = SendChannel(ctx, t.Head);
-    const TTelegram keptRecord = ch.TxBuffer;
-    std::uint32_t keptWords[kStationSlots][4];
-    for (int i = 0; i < kStationSlots; ++i) {
-        const TStationState& st = ch.StationState[i];
-        keptWords[i][0] = st.W1, keptWords[i][1] = st.W2, keptWords[i][2] = st.W3,
-        keptWords[i][3] = st.W4;
-    }
-    TSendTelegram copy = t;  // composing changes auto-changed data and counters
-    ComposeTelegram(ctx, ch, copy);
-    const TTelegram& r = ch.TxBuffer;
+    TTelegram r;
+    ComposePreview(ctx, SendChannel(ctx, t.Head), t, r);
     const int h = ctx.run.UserDataOffset;
     const int len = std::clamp<int>(r.FrameLen, 0, static_cast<int>(TTelegram::kMaxFrame));
     if (h > 4 && len > h) {
@@ -103,12 +94,6 @@ void ConvertToFreeBits(Context& ctx, TSendTelegram& t) {
         t.DataCount = std::min(bits, t.DataCount);
     } else {
         TakeFrameAsFreeBits(std::span(r.Frame, static_cast<std::size_t>(len)), t);
-    }
-    ch.TxBuffer = keptRecord;
-    for (int i = 0; i < kStationSlots; ++i) {
-        TStationState& st = ch.StationState[i];
-        st.W1 = keptWords[i][0], st.W2 = keptWords[i][1], st.W3 = keptWords[i][2],
-        st.W4 = keptWords[i][3];
     }
 }
 

@@ -25,6 +25,17 @@ bool IsEnvelope(const Context& ctx) {
     return ctx.general.ProtocolVariant == 0 || ctx.general.ProtocolVariant == 1;
 }
 
+// One composition: the channel it is made for, the record it fills and, when it is made
+// for sending, the channel whose sequence words step and the scheduler's hooks. A preview
+// for display has neither, so nothing but the record changes.
+struct Draft {
+    Context& ctx;
+    const TEmSe& ch;
+    TTelegram& t;
+    TEmSe* sending = nullptr;
+    const ComposeHooks* hooks = nullptr;
+};
+
 // A station index beyond the table counts as the first station.
 int ValidStationIndex(const TEmSe& ch, int index) {
     return index < 0 || index > StationsInUse(ch.P) || index >= 16 ? 0 : index;
@@ -45,14 +56,64 @@ int AddressedStation(const TEmSe& ch, const TSendHeader& def) {
     return ch.P.StationAddr[index];
 }
 
-std::uint8_t StationByte(Context& ctx, TEmSe& ch, const TSendHeader& def, int station,
-                         const ComposeHooks& hooks) {
+// In traffic kind 1 on function 4 the last flag tells whether a further item is due;
+// asking the scheduler changes its state, so a preview takes none as due.
+std::uint8_t StationByte(const Draft& d, const TSendHeader& def, int station) {
     std::uint8_t flag = def.Tge != 0 ? 0x80 : 0;
-    if (ctx.general.TrafficKind == 1 && ch.ChannelFunction == 4) {
-        const bool further = hooks.furtherItemDue && hooks.furtherItemDue(ctx, ch);
+    if (d.ctx.general.TrafficKind == 1 && d.ch.ChannelFunction == 4) {
+        const bool further = d.sending != nullptr && d.hooks != nullptr &&
+                             d.hooks->furtherItemDue && d.hooks->furtherItemDue(d.ctx, *d.sending);
         flag = further ? 0 : 0x80;
     }
-    return static_cast<std::uint8_t>((station & ctx.run.MaxStation) | flag);
+    return static_cast<std::uint8_t>((station & d.ctx.run.MaxStation) | flag);
+}
+
+// The function code and toggle bit a definition gets now, and how the channel's sequence
+// words step when it is sent.
+struct ControlPlan {
+    std::uint8_t code = 0;
+    int station = -1;  // the station whose words step; -1: none
+    std::uint32_t next = 0;
+    bool toggle = false;
+};
+
+ControlPlan PlanControl(const Context& ctx, const TEmSe& ch, const TSendHeader& def) {
+    ControlPlan plan;
+    if (ch.LinkTestFlags[kLinkTestExplicitControl]) {
+        plan.code = static_cast<std::uint8_t>(((def.Ueb & 1) << 5) | (def.Tfk & 31));
+        return plan;
+    }
+    const auto type = static_cast<std::uint8_t>(def.Entry.Typ);
+    switch (ch.ChannelFunction) {
+        case 0:
+            plan.code = type < 18 || (type >= 25 && type <= 44) ? kNoSeq : 0;
+            return plan;
+        case 2:
+        case 4:
+            break;
+        default:
+            return plan;
+    }
+    const int index = SequenceStationIndex(ch, def);
+    const TStationState& st = ch.StationState[index];
+    std::uint32_t s = st.W1;
+    bool toggle = (st.W4 & 1) != 0;
+    if (s != kNoSeq && SequenceAllowed(ctx, ch, def.Entry.Da)) {
+        s = s >= 30 ? 1 : s + 1;
+        plan.station = index;
+        plan.next = s;
+        plan.toggle = s == st.W3;
+        toggle = toggle || plan.toggle;
+    }
+    plan.code = static_cast<std::uint8_t>(((toggle ? 1 : 0) << 5) + (s & 31));
+    return plan;
+}
+
+void StepSequence(TEmSe& ch, const ControlPlan& plan) {
+    if (plan.station < 0) return;
+    TStationState& st = ch.StationState[plan.station];
+    st.W2 = plan.next;
+    if (plan.toggle) st.W4 = 1;
 }
 
 bool IsBcd(std::uint32_t v, int digits) {
@@ -107,12 +168,29 @@ bool IsRequestOnly(std::uint8_t type) {
     return type == kTypeRequestL || type == kTypeRequestComma;
 }
 
-void ComposeRequestOnly(Context& ctx, TEmSe& ch, const TSendHeader& def) {
+// The station byte with bit 7 from code bit 0, the control byte (code >> 1) & 7; in variant
+// 2 the fixed frame 0x10 .. 0x16.
+void ComposeShortRequest(const Draft& d, std::uint8_t station, int code) {
+    TTelegram& t = RecordSetUp(d.ch, d.t);
+    const int p = d.ctx.run.UserDataOffset;
+    t.Frame[p] = static_cast<std::uint8_t>((station & 0x7F) | ((code & 1) ? 0x80 : 0));
+    t.Frame[p + 1] = static_cast<std::uint8_t>((code >> 1) & 7);
+    t.FrameLen = static_cast<std::int16_t>(p + 2);
+    Finish(d.ctx, d.ch, t, 0);
+    if (d.ctx.general.ProtocolVariant != 2) return;
+    // Variant 2 sends requests without data in the fixed frame.
+    t.Frame[0] = kFixedStart;
+    std::memmove(t.Frame + 1, t.Frame + 4, 4);
+    std::memset(t.Frame + 5, 0, 4);
+    t.FrameLen = 5;
+}
+
+void ComposeRequestOnly(const Draft& d, const TSendHeader& def) {
     // The request code is the definition's function code, or its first data byte when the
     // request marker is set.
     const int code = def.Ueb == 1 ? def.Entry.B[0] : def.Tfk;
-    const int index = ValidStationIndex(ch, def.StNr);
-    SendRequest(ctx, ch, static_cast<std::uint8_t>(ch.P.StationAddr[index]), code);
+    const int index = ValidStationIndex(d.ch, def.StNr);
+    ComposeShortRequest(d, static_cast<std::uint8_t>(d.ch.P.StationAddr[index]), code);
 }
 
 // The bytes of a raw definition that fit behind the frame's interface header.
@@ -121,9 +199,10 @@ std::size_t RawBytesThatFit(std::size_t wanted, std::size_t from, std::size_t av
     return std::min({wanted, room, available});
 }
 
-void ComposeRawBits(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
+void ComposeRawBits(const Draft& d, const TelegramDefinition& def) {
+    const Context& ctx = d.ctx;
     const int bits = std::max(0, def.dataCount);
-    TTelegram& t = RecordSetUp(ch);
+    TTelegram& t = RecordSetUp(d.ch, d.t);
     if (!IsEnvelope(ctx)) {
         // The free bits are the whole frame, sent as they stand.
         const std::size_t n = RawBytesThatFit((bits + 7) / 8, 0, def.data.size());
@@ -144,36 +223,41 @@ void ComposeRawBits(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
     ChecksumStep(t);
 }
 
-void ComposeRawWords(Context& ctx, TEmSe& ch, const TelegramDefinition& def) {
+void ComposeRawWords(const Draft& d, const TelegramDefinition& def) {
     constexpr std::size_t kFrom = 8;
     const std::size_t count =
         RawBytesThatFit(2 * static_cast<std::size_t>(std::max(0, def.dataCount)), kFrom,
                         def.data.size()) /
         2;
-    TTelegram& t = RecordSetUp(ch);
+    TTelegram& t = RecordSetUp(d.ch, d.t);
     PutInterfaceHeader(t, kInterfaceWords, static_cast<int>(count));
     std::memcpy(t.Frame + kFrom, def.data.data(), 2 * count);
     t.FrameLen = static_cast<std::int16_t>(kFrom + 2 + 2 * count);
     t.Status = record_code::kRawWords;
     t.Kind = kind::kValueList;
-    FillLinkFields(t, LayoutOf(ctx));
+    FillLinkFields(t, LayoutOf(d.ctx));
     ChecksumStep(t);
 }
 
-// A data telegram to the station the definition addresses, or to the given one.
-void ComposeData(Context& ctx, TEmSe& ch, TSendHeader& def, const ComposeHooks& hooks,
-                 std::optional<int> station = std::nullopt) {
+// A data telegram to the station the definition addresses, or to the given one. Sending
+// steps the channel's sequence words; auto-change, time tags and counters change the
+// definition (a preview composes a copy).
+void ComposeData(const Draft& d, TSendHeader& def, std::optional<int> station = std::nullopt) {
+    Context& ctx = d.ctx;
+    const TEmSe& ch = d.ch;
     TSendEntry& e = def.Entry;
     const auto type = static_cast<std::uint8_t>(e.Typ);
-    TTelegram& t = RecordSetUp(ch);
+    TTelegram& t = RecordSetUp(ch, d.t);
     t.InfoClass = static_cast<std::uint8_t>(type + 1);
     int p = ctx.run.UserDataOffset;
     if (TxHasStation(ch)) {
         const int addressed = station.value_or(AddressedStation(ch, def));
-        p = PutAddressBytes(ch, t, p, StationByte(ctx, ch, def, addressed, hooks));
+        p = PutAddressBytes(ch, t, p, StationByte(d, def, addressed));
     }
 
-    std::uint8_t control = ControlCode(ctx, ch, def);
+    const ControlPlan plan = PlanControl(ctx, ch, def);
+    if (d.sending != nullptr) StepSequence(*d.sending, plan);
+    std::uint8_t control = plan.code;
     if (ch.LinkTestFlags[kLinkTestToggle]) control = static_cast<std::uint8_t>(control + 32);
     t.Frame[p++] = static_cast<std::uint8_t>((control & 0x3F) | ((e.Da & 3) << 6));
 
@@ -197,7 +281,19 @@ void ComposeData(Context& ctx, TEmSe& ch, TSendHeader& def, const ComposeHooks& 
     t.FrameLen = static_cast<std::int16_t>(p);
     // Type 18 carries odd parity over its user data in the top bit of its last byte.
     if (type == 18 && OnesFrom(t, 4, p) % 2 == 0) t.Frame[p - 1] ^= 0x80;
-    Finish(ctx, ch, kind);
+    Finish(ctx, ch, t, kind);
+}
+
+void ComposeDefinition(const Draft& d, const TelegramDefinition& def) {
+    const auto type = static_cast<std::uint8_t>(def.head.Entry.Typ);
+    if (IsRequestOnly(type))
+        ComposeRequestOnly(d, def.head);
+    else if (type == kTypeRawBits)
+        ComposeRawBits(d, def);
+    else if (type == kTypeRawWords)
+        ComposeRawWords(d, def);
+    else
+        ComposeData(d, def.head);
 }
 
 }  // namespace
@@ -235,57 +331,31 @@ bool SequenceAllowed(const Context& ctx, const TEmSe& ch, int dataKind) {
 }
 
 std::uint8_t ControlCode(Context& ctx, TEmSe& ch, const TSendHeader& def) {
-    if (ch.LinkTestFlags[kLinkTestExplicitControl])
-        return static_cast<std::uint8_t>(((def.Ueb & 1) << 5) | (def.Tfk & 31));
-    const auto type = static_cast<std::uint8_t>(def.Entry.Typ);
-    switch (ch.ChannelFunction) {
-        case 0:
-            return type < 18 || (type >= 25 && type <= 44) ? kNoSeq : 0;
-        case 2:
-        case 4:
-            break;
-        default:
-            return 0;
-    }
-    TStationState& st = ch.StationState[SequenceStationIndex(ch, def)];
-    std::uint32_t s = st.W1;
-    if (s != kNoSeq && SequenceAllowed(ctx, ch, def.Entry.Da)) {
-        s = s >= 30 ? 1 : s + 1;
-        st.W2 = s;
-        if (s == st.W3) st.W4 = 1;
-    }
-    return static_cast<std::uint8_t>(((st.W4 & 1) << 5) + (s & 31));
+    const ControlPlan plan = PlanControl(ctx, ch, def);
+    StepSequence(ch, plan);
+    return plan.code;
 }
 
 void ComposeTelegram(Context& ctx, TEmSe& ch, TelegramDefinition def, const ComposeHooks& hooks) {
-    const auto type = static_cast<std::uint8_t>(def.head.Entry.Typ);
-    if (IsRequestOnly(type))
-        ComposeRequestOnly(ctx, ch, def.head);
-    else if (type == kTypeRawBits)
-        ComposeRawBits(ctx, ch, def);
-    else if (type == kTypeRawWords)
-        ComposeRawWords(ctx, ch, def);
-    else
-        ComposeData(ctx, ch, def.head, hooks);
+    ComposeDefinition(Draft{ctx, ch, ch.TxBuffer, &ch, &hooks}, def);
 }
 
 void ComposeTelegram(Context& ctx, TEmSe& ch, TSendTelegram& t, const ComposeHooks& hooks) {
     ComposeTelegram(ctx, ch, TelegramDefinition{t.Head, t.DataCount, t.Data}, hooks);
 }
 
+void ComposePreview(Context& ctx, const TEmSe& ch, const TelegramDefinition& def, TTelegram& out) {
+    TSendHeader head = def.head;  // auto-change, time tags and counters change a copy
+    ComposeDefinition(Draft{ctx, ch, out}, TelegramDefinition{head, def.dataCount, def.data});
+}
+
+void ComposePreview(Context& ctx, const TEmSe& ch, const TSendTelegram& t, TTelegram& out) {
+    TSendHeader head = t.Head;
+    ComposePreview(ctx, ch, TelegramDefinition{head, t.DataCount, t.Data}, out);
+}
+
 void SendRequest(Context& ctx, TEmSe& ch, std::uint8_t station, int code) {
-    TTelegram& t = RecordSetUp(ch);
-    const int p = ctx.run.UserDataOffset;
-    t.Frame[p] = static_cast<std::uint8_t>((station & 0x7F) | ((code & 1) ? 0x80 : 0));
-    t.Frame[p + 1] = static_cast<std::uint8_t>((code >> 1) & 7);
-    t.FrameLen = static_cast<std::int16_t>(p + 2);
-    Finish(ctx, ch, 0);
-    if (ctx.general.ProtocolVariant != 2) return;
-    // Variant 2 sends requests without data in the fixed frame.
-    t.Frame[0] = kFixedStart;
-    std::memmove(t.Frame + 1, t.Frame + 4, 4);
-    std::memset(t.Frame + 5, 0, 4);
-    t.FrameLen = 5;
+    ComposeShortRequest(Draft{ctx, ch, ch.TxBuffer, &ch}, station, code);
 }
 
 void SendRequestCode(Context& ctx, TEmSe& ch, std::uint32_t code, const ComposeHooks& hooks) {
@@ -305,16 +375,16 @@ void SendRequestCode(Context& ctx, TEmSe& ch, std::uint32_t code, const ComposeH
     def.AnzT = 0;
     def.Send = 0;
     def.WZt = 0;
+    const Draft d{ctx, ch, ch.TxBuffer, &ch, &hooks};
     if (ch.ChannelFunction != 3) {
-        ComposeData(ctx, ch, def, hooks);
+        ComposeData(d, def);
         return;
     }
     // Function 3 answers the station being served, wherever the last telegram came from; a
     // station outside the table is still the one addressed.
     const int served = StationPosition(ch.P, ch.CurrentStation);
     def.StNr = std::max(0, served);
-    ComposeData(ctx, ch, def, hooks,
-                served < 0 ? std::optional<int>(ch.CurrentStation) : std::nullopt);
+    ComposeData(d, def, served < 0 ? std::optional<int>(ch.CurrentStation) : std::nullopt);
 }
 
 void SendEmptyAck(Context& ctx, TEmSe& ch) {

@@ -49,6 +49,13 @@ void ComposeTelegram(Context& ctx, TEmSe& ch, TelegramDefinition def,
                      const ComposeHooks& hooks = {});
 void ComposeTelegram(Context& ctx, TEmSe& ch, TSendTelegram& t, const ComposeHooks& hooks = {});
 
+// The telegram a definition makes on the channel now, composed into out for display (the
+// editors' preview). The channel (its transmit record and sequence words) and the
+// definition (auto-change, counters, time tags) stay as they are. The last flag of traffic
+// kind 1 on function 4 takes no further item as due, since asking the scheduler changes it.
+void ComposePreview(Context& ctx, const TEmSe& ch, const TelegramDefinition& def, TTelegram& out);
+void ComposePreview(Context& ctx, const TEmSe& ch, const TSendTelegram& t, TTelegram& out);
+
 // The function code and toggle bit of the control byte.
 std::uint8_t ControlCode(Context& ctx, TEmSe& ch, const TSendHeader& def);
 bool SequenceAllowed(const Context& ctx, const TEmSe& ch, int dataKind);

@@ -55,7 +55,10 @@ int PutAddressBytes(const TEmSe& ch, TTelegram& t, int p, std::uint8_t stationBy
 }
 
 TTelegram& RecordSetUp(TEmSe& ch) {
-    TTelegram& t = ch.TxBuffer;
+    return RecordSetUp(ch, ch.TxBuffer);
+}
+
+TTelegram& RecordSetUp(const TEmSe& ch, TTelegram& t) {
     t = TTelegram{};
     t.Status = record_code::kComposed;
     t.Kind = kind::kVariable;
@@ -76,7 +79,10 @@ void ChecksumStep(TTelegram& t) {
 }
 
 void Finish(Context& ctx, TEmSe& ch, int kind) {
-    TTelegram& t = ch.TxBuffer;
+    Finish(ctx, ch, ch.TxBuffer, kind);
+}
+
+void Finish(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind) {
     t.FrameLen = static_cast<std::int16_t>(t.FrameLen + 2);
     FillLinkFields(t, LayoutOf(ctx));
     const int variant = ctx.general.ProtocolVariant;

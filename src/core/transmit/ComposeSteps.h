@@ -25,13 +25,15 @@ inline constexpr std::uint8_t kInterfaceBits = 0x02;
 inline constexpr std::uint8_t kInterfaceWords = 0x03;
 void PutInterfaceHeader(TTelegram& t, std::uint8_t content, int count);
 
-// Clears the transmit record: record code "(", kind 3, both start bytes, the channel id and
-// the address-length byte.
+// Clears a record for the channel: record code "(", kind 3, both start bytes, the channel
+// id and the address-length byte. Without a record, the channel's transmit record.
+TTelegram& RecordSetUp(const TEmSe& ch, TTelegram& t);
 TTelegram& RecordSetUp(TEmSe& ch);
 // With the frame length counting checksum and end byte: checksum, 0x16 and both length bytes.
 void ChecksumStep(TTelegram& t);
 // Length + 2, the derived fields, in variants 0 and 1 the bit packing (by kind), then the
 // checksum step.
+void Finish(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind);
 void Finish(Context& ctx, TEmSe& ch, int kind);
 
 }  // namespace vadrix

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -191,6 +192,60 @@ TEST_F(ComposeTest, AStationEnteredTwiceKeepsItsSequenceStateWhereReceptionFinds
     EXPECT_EQ(ch.StationState[2].Slot(11).Frame[5] & 31, 11);
     EXPECT_EQ(ch.StationState[0].W1, 20u);
     EXPECT_EQ(ch.StationState[0].Slot(11).FrameLen, 0);
+}
+
+// A preview is the telegram that sending would compose at that moment, and it leaves the
+// channel's transmit record and sequence words and the definition as they were.
+TEST_F(ComposeTest, APreviewIsWhatSendingWouldComposeAndChangesNothing) {
+    std::mt19937 rng{20261211};
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    tc->settings.Options[TSettings::kOptTimeTags] = 1;
+    tc->settings.Options[TSettings::kOptCounterIncrement] = 1;
+    tc.clock.now = {2026, 12, 11, 9, 41, 7, 250};
+    const int types[] = {1, 5, 6, 15, 16, 17, 18, 33, kTypeRequestL, kTypeRawBits, kTypeRawWords};
+    for (const int variant : {2, 1}) {
+        SetVariant(variant);
+        ch.P.StationCount = 2;
+        ch.P.StationAddr[1] = 8;
+        for (int i = 0; i < 300; ++i) {
+            ch.ChannelFunction = static_cast<std::uint32_t>(pick(0, 4));
+            ch.CurrentStation = pick(0, 1) != 0 ? 8 : 1;
+            if (pick(0, 3) == 0)
+                ch.StationState[pick(0, 1)].W1 = static_cast<std::uint32_t>(pick(1, 31));
+            if (pick(0, 3) == 0)
+                ch.StationState[pick(0, 1)].W3 = static_cast<std::uint32_t>(pick(1, 30));
+            TSendTelegram def = Definition(types[pick(0, std::size(types) - 1)], pick(0, 7));
+            def.Head.StNr = pick(0, 2);
+            def.Head.Shft = pick(0, 2);
+            def.Head.Entry.Da = static_cast<std::uint8_t>(pick(0, 1));
+            for (auto& b : def.Head.Entry.B) b = static_cast<std::uint8_t>(pick(0, 255));
+            def.DataCount = pick(0, 40);
+            for (int k = 0; k < 10; ++k) def.Data[k] = static_cast<std::uint8_t>(pick(0, 255));
+
+            const TSendTelegram defBefore = def;
+            const TTelegram recordBefore = ch.TxBuffer;
+            std::uint32_t words[kStationSlots][4];
+            for (int k = 0; k < kStationSlots; ++k) {
+                const TStationState& st = ch.StationState[k];
+                words[k][0] = st.W1, words[k][1] = st.W2, words[k][2] = st.W3, words[k][3] = st.W4;
+            }
+            TTelegram preview;
+            ComposePreview(*tc, ch, def, preview);
+            SCOPED_TRACE(::testing::Message() << "variant " << variant << " definition " << i);
+            ASSERT_TRUE(std::ranges::equal(BytesOf(def), BytesOf(defBefore)));
+            ASSERT_TRUE(std::ranges::equal(BytesOf(ch.TxBuffer), BytesOf(recordBefore)));
+            for (int k = 0; k < kStationSlots; ++k) {
+                const TStationState& st = ch.StationState[k];
+                ASSERT_EQ(st.W1, words[k][0]);
+                ASSERT_EQ(st.W2, words[k][1]);
+                ASSERT_EQ(st.W3, words[k][2]);
+                ASSERT_EQ(st.W4, words[k][3]);
+            }
+            ComposeTelegram(*tc, ch, def);
+            ASSERT_TRUE(std::ranges::equal(BytesOf(preview), BytesOf(ch.TxBuffer)));
+            StoreForRepetition(*tc, ch, ch.TxBuffer);
+        }
+    }
 }
 
 TEST_F(ComposeTest, CountersOfTypesFifteenAndSixteen) {
