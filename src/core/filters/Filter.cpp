@@ -84,9 +84,7 @@ bool FilterAccepts(const TFilterRecord& f, const TTelegram& rec, std::uint32_t o
 }
 
 bool PassesDisplayFilter(const Context& ctx, const TTelegram& rec) {
-    if (rec.RecLen == 0) return false;
-    if (ctx.general.DisplayFilter.FilterOn == 0) return true;
-    return FilterAccepts(ctx.general.DisplayFilter, rec, ctx.log.Directory().OldestSeqNo);
+    return ctx.log.PassesDisplayFilter(rec);
 }
 
 void InstallFilterTest(TTelLog& log) {

@@ -117,7 +117,8 @@ bool TTelLog::StepForward() {
 
 bool TTelLog::Passes() {
     if (viewIndex_.empty()) return false;
-    if (ctx_.general.DisplayFilter.FilterOn == 0 || !filterTest_) return true;
+    // Without a filter in force a record under the cursor passes unread.
+    if (!DisplayFilterInForce()) return true;
     return PassesDisplayFilter(ViewRecord());
 }
 

@@ -133,9 +133,13 @@ void TTelLog::ClearCounters() {
     Notify(-1);
 }
 
+bool TTelLog::DisplayFilterInForce() const {
+    return ctx_.general.DisplayFilter.FilterOn != 0 && filterTest_;
+}
+
 bool TTelLog::PassesDisplayFilter(const TTelegram& rec) const {
     if (rec.RecLen == 0) return false;
-    if (ctx_.general.DisplayFilter.FilterOn == 0 || !filterTest_) return true;
+    if (!DisplayFilterInForce()) return true;
     return filterTest_(ctx_.general.DisplayFilter, rec);
 }
 

@@ -137,10 +137,12 @@ class TTelLog {
     // --- Seams ----------------------------------------------------------------------------
     void SetFilterTest(FilterTest test) { filterTest_ = std::move(test); }
     void SetCounterHook(CounterHook hook) { counterHook_ = std::move(hook); }
-    // The display filter: false for an empty record, true while the filter is off.
+    // The display filter: false for an empty record, true while the filter is off. The one
+    // test of the display filter; PassesDisplayFilter(ctx, rec) of the filters asks it.
     bool PassesDisplayFilter(const TTelegram& rec) const;
 
   private:
+    bool DisplayFilterInForce() const;
     struct Probe;
     Probe ProbeFile(const std::filesystem::path& file) const;
     bool Refuse(const std::filesystem::path& file);
