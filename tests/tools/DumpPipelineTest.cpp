@@ -214,16 +214,19 @@ TEST(JsonRecord, TextsBecomeUtf8AndDamagedStampsNull) {
     rec.Status = 200;  // beyond the status texts
     rec.Source = 9;
     rec.FrameLen = 30000;  // damaged: the frame is read no further than the buffer
-    const auto j = nlohmann::json::parse(cli::JsonRecord(*tc, rec, 7,
-                                                         {"Gr\xFC\xDF"
-                                                          "e",
-                                                          ""}));
+    const std::vector<std::string> lines = {
+        "Gr\xFC\xDF"
+        "e",
+        "", "a\"b\\c\x01"};
+    const auto j = nlohmann::json::parse(cli::JsonRecord(*tc, rec, 7, lines));
     EXPECT_TRUE(j["time"].is_null());
     EXPECT_TRUE(j["date"].is_null());
     EXPECT_EQ(j["no"], 7);
     EXPECT_EQ(j["lines"][0],
               "Gr\xC3\xBC\xC3\x9F"
               "e");
+    EXPECT_EQ(j["lines"][1], "");
+    EXPECT_EQ(j["lines"][2], "a\"b\\c\x01");  // escaped, and read back as it was
     EXPECT_EQ(j["frame"].get<std::string>().size(), 2 * TTelegram::kMaxFrame);
 }
 

@@ -1,8 +1,8 @@
 #include "JsonRecord.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "app/Context.h"
@@ -14,123 +14,137 @@
 namespace vadrix::cli {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = nlohmann::json;
 
-// The keys in the order each object shows them.
-enum Key {
-    kSeq,
-    kNo,
-    kTime,
-    kDate,
-    kSource,
-    kSourceName,
-    kStatus,
-    kStatusText,
-    kKind,
-    kStation,
-    kTelNo,
-    kDataKind,
-    kLenCode,
-    kClass,
-    kFrame,
-    kLines,
-    kKeyCount
-};
-constexpr const char* kKeyNames[kKeyCount] = {
-    "seq",  "no",      "time",  "date",     "source",  "sourceName", "status", "statusText",
-    "kind", "station", "telNo", "dataKind", "lenCode", "class",      "frame",  "lines"};
-
-void AssignUtf8(std::string& out, std::string_view cp1252) {
-    const bool ascii = std::all_of(cp1252.begin(), cp1252.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        out.assign(cp1252);
-    else
-        out = Cp1252ToUtf8(cp1252);
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// "yyyy-mm-ddThh:mm:ss.mmm"; none for a stamp that is no time.
-bool IsoTime(double time, std::string& out) {
-    if (!std::isfinite(time) || time < 0 || time > 2958466.0) return false;
+// Printable ASCII without quote or backslash stands in a JSON string as it is.
+bool NeedsNoEscape(std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; });
+}
+
+// A string member. Most texts are plain and go out as they are; anything else the JSON
+// library escapes (a byte sequence that is no UTF-8 becomes the replacement character).
+void AppendString(std::string& out, std::string_view utf8) {
+    if (NeedsNoEscape(utf8)) {
+        out += '"';
+        out += utf8;
+        out += '"';
+        return;
+    }
+    out += Json(std::string(utf8)).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void AppendText(std::string& out, std::string_view cp1252) {
+    if (IsAscii(cp1252))
+        AppendString(out, cp1252);
+    else
+        AppendString(out, Cp1252ToUtf8(cp1252));
+}
+
+template <std::size_t N, typename T>
+void AppendMember(std::string& out, const char (&key)[N], T number) {
+    out.append(key, N - 1);
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, number);
+    out.append(buf, ec == std::errc{} ? end : buf);
+}
+
+// Writes v in exactly `digits` decimal digits at p.
+char* Digits(char* p, int v, int digits) {
+    for (int i = digits - 1; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+    return p + digits;
+}
+
+// The time as stored: the shortest number that reads back to the same bits; null for a
+// damaged stamp that is no number.
+void AppendTime(std::string& out, double time) {
+    out += ",\"time\":";
+    if (!std::isfinite(time)) {
+        out += "null";
+        return;
+    }
+    char buf[40];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, time);
+    out.append(buf, ec == std::errc{} ? end : buf);
+}
+
+// "yyyy-mm-ddThh:mm:ss.mmm"; null for a stamp that is no time.
+void AppendDate(std::string& out, double time) {
+    out += ",\"date\":";
+    if (!std::isfinite(time) || time < 0 || time > 2958466.0) {
+        out += "null";
+        return;
+    }
     std::int64_t day = 0, ms = 0;
     SplitTime(time, day, ms);
     int y = 0, m = 0, d = 0;
     DecodeDateSerial(static_cast<double>(day), y, m, d);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, m, d,
-                  static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                  static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
-    out = buf;
-    return true;
+    char buf[32];
+    char* p = buf;
+    *p++ = '"';
+    p = Digits(p, y, 4);
+    *p++ = '-';
+    p = Digits(p, m, 2);
+    *p++ = '-';
+    p = Digits(p, d, 2);
+    *p++ = 'T';
+    p = Digits(p, static_cast<int>(ms / 3600000), 2);
+    *p++ = ':';
+    p = Digits(p, static_cast<int>(ms / 60000 % 60), 2);
+    *p++ = ':';
+    p = Digits(p, static_cast<int>(ms / 1000 % 60), 2);
+    *p++ = '.';
+    p = Digits(p, static_cast<int>(ms % 1000), 3);
+    *p++ = '"';
+    out.append(buf, p);
 }
 
-void AssignHex(std::string& out, const std::uint8_t* bytes, int n) {
+void AppendFrame(std::string& out, const TTelegram& rec) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    out.resize(static_cast<std::size_t>(2 * n));
+    const int n = std::clamp<int>(rec.FrameLen, 0, static_cast<int>(TTelegram::kMaxFrame));
+    out += ",\"frame\":\"";
+    std::size_t at = out.size();
+    out.resize(at + 2 * static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-        out[static_cast<std::size_t>(2 * i)] = kDigits[bytes[i] >> 4];
-        out[static_cast<std::size_t>(2 * i + 1)] = kDigits[bytes[i] & 15];
+        out[at++] = kDigits[rec.Frame[i] >> 4];
+        out[at++] = kDigits[rec.Frame[i] & 15];
     }
+    out += '"';
 }
 
 }  // namespace
 
-struct JsonRecordWriter::Impl {
-    explicit Impl(const Context& c) : ctx(c), object(Json::object()) {
-        for (int k = 0; k < kKeyCount; ++k) object[kKeyNames[k]] = nullptr;
-        for (int k = 0; k < kKeyCount; ++k) value[k] = &object[kKeyNames[k]];
-    }
-
-    // A string member, reusing its storage from the record before.
-    std::string& Text(Key k) {
-        if (!value[k]->is_string()) *value[k] = std::string();
-        return value[k]->get_ref<std::string&>();
-    }
-
-    void Fill(const TTelegram& rec, std::int64_t no, const std::vector<std::string>& lines) {
-        *value[kSeq] = rec.SeqNo;
-        *value[kNo] = no;
-        *value[kTime] = rec.Time;  // a damaged stamp that is no number becomes null
-        if (std::string iso; IsoTime(rec.Time, iso))
-            Text(kDate) = iso;
-        else
-            *value[kDate] = nullptr;
-        *value[kSource] = rec.Source;
-        AssignUtf8(Text(kSourceName),
-                   ctx.Txt(txt::kSourceNameBase + (rec.Source <= 4 ? rec.Source : 0)));
-        *value[kStatus] = rec.Status;
-        AssignUtf8(Text(kStatusText), ctx.Txt(txt::kStatusTextBase + rec.Status));
-        *value[kKind] = rec.Kind;
-        *value[kStation] = rec.Station;
-        *value[kTelNo] = rec.TelNo;
-        *value[kDataKind] = rec.DataKind;
-        *value[kLenCode] = rec.LenCode;
-        *value[kClass] = rec.InfoClass;
-        const int frameLen =
-            std::clamp<int>(rec.FrameLen, 0, static_cast<int>(TTelegram::kMaxFrame));
-        AssignHex(Text(kFrame), rec.Frame, frameLen);
-        if (!value[kLines]->is_array()) *value[kLines] = Json::array();
-        Json::array_t& array = value[kLines]->get_ref<Json::array_t&>();
-        array.resize(lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (!array[i].is_string()) array[i] = std::string();
-            AssignUtf8(array[i].get_ref<std::string&>(), lines[i]);
-        }
-    }
-
-    const Context& ctx;
-    Json object;
-    Json* value[kKeyCount]{};
-};
-
-JsonRecordWriter::JsonRecordWriter(const Context& ctx) : impl_(std::make_unique<Impl>(ctx)) {}
-JsonRecordWriter::~JsonRecordWriter() = default;
-
 void JsonRecordWriter::Append(std::string& out, const TTelegram& rec, std::int64_t runningNumber,
                               const std::vector<std::string>& lines) {
-    impl_->Fill(rec, runningNumber, lines);
-    // The texts are valid UTF-8 by construction; should one not be, it must not end the run.
-    out += impl_->object.dump(-1, ' ', false, Json::error_handler_t::replace);
+    const Context& ctx = ctx_;
+    AppendMember(out, "{\"seq\":", rec.SeqNo);
+    AppendMember(out, ",\"no\":", runningNumber);
+    AppendTime(out, rec.Time);
+    AppendDate(out, rec.Time);
+    AppendMember(out, ",\"source\":", int{rec.Source});
+    out += ",\"sourceName\":";
+    AppendText(out, ctx.Txt(txt::kSourceNameBase + (rec.Source <= 4 ? rec.Source : 0)));
+    AppendMember(out, ",\"status\":", int{rec.Status});
+    out += ",\"statusText\":";
+    AppendText(out, ctx.Txt(txt::kStatusTextBase + rec.Status));
+    AppendMember(out, ",\"kind\":", int{rec.Kind});
+    AppendMember(out, ",\"station\":", int{rec.Station});
+    AppendMember(out, ",\"telNo\":", int{rec.TelNo});
+    AppendMember(out, ",\"dataKind\":", int{rec.DataKind});
+    AppendMember(out, ",\"lenCode\":", int{rec.LenCode});
+    AppendMember(out, ",\"class\":", int{rec.InfoClass});
+    AppendFrame(out, rec);
+    out += ",\"lines\":[";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i != 0) out += ',';
+        AppendText(out, lines[i]);
+    }
+    out += "]}";
 }
 
 std::string JsonRecord(const Context& ctx, const TTelegram& rec, std::int64_t runningNumber,

@@ -4,7 +4,6 @@
 // rendered for it. Texts come as CP1252 and leave as UTF-8.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,14 +15,12 @@ struct Context;
 
 namespace vadrix::cli {
 
-// Renders records one after another; keeps its JSON object between records so that a
-// long run allocates little.
+// Renders records one after another into a growing output, allocating nothing of its own
+// for the usual record: numbers and plain ASCII texts are written as they are, and only a
+// text that needs escaping goes through the JSON library.
 class JsonRecordWriter {
   public:
-    explicit JsonRecordWriter(const Context& ctx);
-    ~JsonRecordWriter();
-    JsonRecordWriter(const JsonRecordWriter&) = delete;
-    JsonRecordWriter& operator=(const JsonRecordWriter&) = delete;
+    explicit JsonRecordWriter(const Context& ctx) : ctx_(ctx) {}
 
     // Appends the object of one record (no line end); runningNumber is the number the user
     // sees, lines are the generator's lines in CP1252.
@@ -31,8 +28,7 @@ class JsonRecordWriter {
                 const std::vector<std::string>& lines);
 
   private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    const Context& ctx_;
 };
 
 // The object of one record as a string.
