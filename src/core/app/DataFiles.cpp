@@ -36,7 +36,7 @@ std::filesystem::path TextPath(std::string_view cp1252) {
     return Cp1252ToUtf8(cp1252);
 }
 
-std::filesystem::path DataFileName(Context& ctx, int n) {
+std::filesystem::path DataFileName(const Context& ctx, int n) {
     std::string name = Cp1252ToUtf8(ctx.Txt(n)) + InstanceSuffix(ctx);
     if (n == txt::kLogFileName && ctx.settings.Option(TSettings::kOptDailyLog)) {
         char day[8];
@@ -95,7 +95,8 @@ void LoadSettingsAndDataDir(Context& ctx, Platform& platform) {
 
     run.DataDirectory = run.ProgramDirectory;
     if (ReadSettingsFile(DataFileName(ctx, txt::kSettingsFileName), ctx.settings)) {
-        const std::filesystem::path hinted = DirectoryPart(ctx.settings.DataDirHint.str());
+        const std::filesystem::path hinted =
+            DirectoryPart(StoredFileName(ctx.settings.DataDirHint).string());
         if (IsDirectory(hinted) &&
             !InsideProgramFolders(hinted.string(), platform.ProgramFilesFolders())) {
             run.DataDirectory = hinted;
@@ -117,7 +118,7 @@ void LoadSettingsAndDataDir(Context& ctx, Platform& platform) {
     run.DataDirectory = ownDir;
     run.LogFilePath = DataFileName(ctx, txt::kLogFileName);
     run.AuxFilePath = DataFileName(ctx, txt::kSendFileName);
-    ctx.settings.AuxFileName.assign(run.AuxFilePath.string());
+    StoreFileName(ctx.settings.AuxFileName, run.AuxFilePath);
     // Files found in the new folder are newer than the program folder's: never overwrite them.
     if (!std::filesystem::exists(run.LogFilePath, ec)) CopyDataFile(ctx, oldLog, run.LogFilePath);
     if (!std::filesystem::exists(run.AuxFilePath, ec)) CopyDataFile(ctx, oldAux, run.AuxFilePath);
@@ -126,7 +127,7 @@ void LoadSettingsAndDataDir(Context& ctx, Platform& platform) {
 bool SaveSettings(Context& ctx, Platform& platform) {
     platform.WriteDataDirectory(ctx.run.DataDirectory.string());
     TSettings& s = ctx.settings;
-    s.AuxFileName.assign(ctx.run.AuxFilePath.string());
+    StoreFileName(s.AuxFileName, ctx.run.AuxFilePath);
     s.DataDirHint.assign("");
     s.RecordSize = TSettings::kSize;
     s.RecordVersion = TSettings::kVersion;

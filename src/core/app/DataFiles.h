@@ -10,7 +10,7 @@ namespace vadrix {
 
 // DataDirectory + text n + instance suffix + text n + 1; for the log file (text 1199) the day
 // of the month goes before the extension when one log file per day is chosen.
-std::filesystem::path DataFileName(Context& ctx, int n);
+std::filesystem::path DataFileName(const Context& ctx, int n);
 // DataDirectory + text n, without suffix or extension.
 std::filesystem::path DataFileBase(const Context& ctx, int n);
 // Copies a file whole; nothing when the names are equal or the source does not exist.

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <vector>
 
+#include "common/TextTable.h"
+
 namespace vadrix {
 
 bool TakeOverSettings(TSettings& dst, std::span<const std::uint8_t> stored) {
@@ -32,6 +34,16 @@ bool ReadSettingsFile(const std::filesystem::path& file, TSettings& dst) {
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     return TakeOverSettings(dst, bytes);
+}
+
+void StoreFileName(PString<256>& field, const std::filesystem::path& file) {
+    const std::string name = file.string();
+    field.assign(Utf8Prefix(name, field.chars.size()));
+}
+
+std::filesystem::path StoredFileName(const PString<256>& field) {
+    const std::string_view name = field.view();
+    return IsUtf8(name) ? std::string(name) : Cp1252ToUtf8(name);
 }
 
 bool WriteSettingsFile(const std::filesystem::path& file, const TSettings& s) {

@@ -118,4 +118,9 @@ bool ReadSettingsFile(const std::filesystem::path& file, TSettings& dst);
 // Writes the record as one block; false when the file cannot be written whole.
 bool WriteSettingsFile(const std::filesystem::path& file, const TSettings& s);
 
+// File names in the settings are UTF-8, cut at a whole character when longer than their
+// field. A stored name that is not UTF-8 (a settings file with CP1252 names) reads as CP1252.
+void StoreFileName(PString<256>& field, const std::filesystem::path& file);
+std::filesystem::path StoredFileName(const PString<256>& field);
+
 }  // namespace vadrix

@@ -252,6 +252,42 @@ std::string Cp1252ToUtf8(std::string_view s) {
     return out;
 }
 
+namespace {
+
+bool IsContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The bytes a character takes by its first byte; 0 for a byte no character begins with.
+std::size_t Utf8Length(char first) {
+    const auto c = static_cast<unsigned char>(first);
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return 2;
+    if (c >= 0xE0 && c <= 0xEF) return 3;
+    if (c >= 0xF0 && c <= 0xF4) return 4;
+    return 0;
+}
+
+}  // namespace
+
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = Utf8Length(s[i]);
+        if (n == 0 || s.size() - i < n) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if (!IsContinuation(s[i + k])) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string_view Utf8Prefix(std::string_view s, std::size_t maxBytes) {
+    if (s.size() <= maxBytes) return s;
+    std::size_t cut = maxBytes;
+    while (cut > 0 && IsContinuation(s[cut])) --cut;
+    return s.substr(0, cut);
+}
+
 std::string Utf8ToCp1252(std::string_view s) {
     std::string out;
     out.reserve(s.size());

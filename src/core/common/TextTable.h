@@ -79,5 +79,10 @@ std::vector<std::string> ParseCommaText(std::string_view text);
 std::string Cp1252ToUtf8(std::string_view s);
 // Characters CP1252 cannot hold become '?'.
 std::string Utf8ToCp1252(std::string_view s);
+// Whether s is well-formed UTF-8.
+bool IsUtf8(std::string_view s);
+// The longest beginning of the UTF-8 text s of at most maxBytes bytes that ends with a whole
+// character.
+std::string_view Utf8Prefix(std::string_view s, std::size_t maxBytes);
 
 }  // namespace vadrix

@@ -237,7 +237,7 @@ bool LoadDescriptions(Context& ctx, Descriptions& d, const std::filesystem::path
         for (int n = p.first; n <= p.last && d.index_.size() < Descriptions::kMaxPairs; ++n)
             d.index_.emplace_back(Key(n, p.dataKind, p.sequenced), at);
     }
-    ctx.settings.DescriptionFile.assign(file.string());
+    StoreFileName(ctx.settings.DescriptionFile, file);
     if (errors.count() > 0) {
         std::string msg =
             FormatText(ctx.Txt(txt::kDescErrorsFormat), {file.string(), errors.count()});

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/DataFiles.h"
 #include "common/TextIds.h"
 #include "log/SendFileLayout.h"
 
@@ -52,8 +53,7 @@ void RefreshChannelDisplays(Context& ctx) {
 }  // namespace
 
 std::filesystem::path DefaultSendFilePath(const Context& ctx) {
-    return ctx.run.DataDirectory /
-           (std::string(ctx.Txt(txt::kSendFileName)) + std::string(ctx.Txt(txt::kSendFileExt)));
+    return DataFileName(ctx, txt::kSendFileName);
 }
 
 bool LoadSendFile(Context& ctx, const std::filesystem::path& file) {
@@ -69,7 +69,7 @@ bool LoadSendFile(Context& ctx, const std::filesystem::path& file) {
         TakeOver(ctx, std::span(bytes).first(TSendFile::kSize));
         ctx.run.AuxFilePath = file;
         ctx.run.SendFileModified = false;
-    } else if (opened || file.lexically_normal() != DefaultSendFilePath(ctx).lexically_normal()) {
+    } else if (opened || !SameFile(file, DefaultSendFilePath(ctx))) {
         const std::string text = std::string(ctx.Txt(txt::kSendFileInvalid)) + file.string();
         ctx.ui.ShowMessage(text, MessageKind::kError, MessageButtons::kOk);
     }

@@ -8,7 +8,7 @@
 
 namespace vadrix {
 
-// The default file: text 1222 with extension text 1223 in the data directory.
+// The default file of this instance: DataFileName(1222).
 std::filesystem::path DefaultSendFilePath(const Context& ctx);
 
 // Takes over what a valid file holds (the current log size is kept; every part only with

@@ -188,6 +188,47 @@ TEST_F(DataDirectoryRule, SavingWritesTheRecordAndTheStoredDirectory) {
     EXPECT_EQ(back.AuxFileName.str(), "/x/Q5Par.pa8");
 }
 
+TEST_F(DataDirectoryRule, ALongNameIsSavedCutAtAWholeCharacter) {
+    t->run.DataDirectory = dir.path() / "prog/";
+    // 253 bytes, then a three-byte character that would end at byte 256 of a 255-byte field.
+    const std::string folder = "/" + std::string(251, 'd') + "/";
+    t->run.AuxFilePath = folder + "\xE2\x82\xAC.pa8";
+    ASSERT_TRUE(SaveSettings(*t, platform));
+    TSettings back;
+    ASSERT_TRUE(ReadSettingsFile(dir / "prog/Q5Set.st8", back));
+    EXPECT_EQ(back.AuxFileName.str(), folder);
+    EXPECT_TRUE(IsUtf8(back.AuxFileName.view()));
+    EXPECT_EQ(StoredFileName(back.AuxFileName), folder);
+}
+
+TEST(StoredFileNames, UnicodeNamesAreKeptWholeOrCutBeforeACharacter) {
+    struct Case {
+        std::string name;
+        std::string stored;
+    };
+    const std::string a254(254, 'a');
+    const Case cases[] = {
+        {"/data/Q\xC3\xBC"
+         "e.pa8",
+         "/data/Q\xC3\xBC"
+         "e.pa8"},                  // kept as UTF-8
+        {a254 + "\xC3\xA9", a254},  // 256 bytes: the character goes
+        {std::string(253, 'a') + "\xC3\xA9", std::string(253, 'a') + "\xC3\xA9"},
+        {std::string(252, 'a') + "\xF0\x9F\x98\x80", std::string(252, 'a')},
+        {std::string(300, 'b'), std::string(255, 'b')},
+    };
+    for (const Case& c : cases) {
+        PString<256> field;
+        StoreFileName(field, c.name);
+        EXPECT_EQ(field.str(), c.stored) << c.name.size();
+        EXPECT_EQ(StoredFileName(field), c.stored);
+    }
+    // A name from a settings file with CP1252 names reads as the same characters.
+    PString<256> legacy;
+    legacy.assign("/daten/M\xFCll.pa8");
+    EXPECT_EQ(StoredFileName(legacy), "/daten/M\xC3\xBCll.pa8");
+}
+
 TEST(ProgramFolders, ComparedWithoutRegardToCase) {
     const std::vector<std::string> folders{"/usr/", "/opt/"};
     EXPECT_TRUE(InsideProgramFolders("/usr/share/x/", folders));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/DataFiles.h"
 #include "app/SendDefaults.h"
 #include "common/TextIds.h"
 #include "log/SendFileLayout.h"
@@ -109,6 +110,15 @@ TEST_F(SendFileTest, MissingFiles) {
     EXPECT_FALSE(LoadSendFile(*tc, dir.path() / "gone.st8"));
     EXPECT_EQ(tc.ui.messages.size(), 1u);
     EXPECT_EQ(DefaultSendFilePath(*tc).filename(), "Q5Send.st8");
+}
+
+TEST_F(SendFileTest, EveryInstanceHasItsOwnDefaultFile) {
+    tc->run.InstanceNumber = 2;
+    EXPECT_EQ(DefaultSendFilePath(*tc), DataFileName(*tc, txt::kSendFileName));
+    EXPECT_EQ(DefaultSendFilePath(*tc).filename(), "Q5Send2.st8");
+    // The second instance's default file missing is no error either.
+    EXPECT_FALSE(LoadSendFile(*tc, DataFileName(*tc, txt::kSendFileName)));
+    EXPECT_TRUE(tc.ui.messages.empty());
 }
 
 TEST_F(SendFileTest, PartsWithWrongSizeWordsAreSkipped) {
