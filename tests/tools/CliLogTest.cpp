@@ -86,10 +86,18 @@ TEST_F(CliLogTest, DumpWritesHeadingDateLineAndEndInEachFormat) {
 }
 
 TEST_F(CliLogTest, DumpToAFileEqualsDumpToStandardOutput) {
+    for (const std::string args : {"-f 5 --time --lang usa", "-f 8 --json --lang ger"}) {
+        const CliRun out = Run("dump mixed.lg8 " + args);
+        ASSERT_EQ(out.exitCode, 0) << args << out.errors;
+        ASSERT_EQ(Run("dump mixed.lg8 " + args + " -o dump.txt").exitCode, 0) << args;
+        EXPECT_EQ(ReadText(dir / "dump.txt"), out.output) << args;
+    }
     const CliRun out = Run("dump mixed.lg8 -f 5 --time --lang usa");
-    ASSERT_EQ(Run("dump mixed.lg8 -f 5 --time --lang usa -o dump.txt").exitCode, 0);
-    EXPECT_EQ(ReadText(dir / "dump.txt"), out.output);
     EXPECT_NE(out.output.find("hex/BCD, with time"), std::string::npos) << out.output;
+    // JSON Lines: one object for each of the 15 records, nothing else.
+    const auto lines = Lines(Run("dump mixed.lg8 --json").output);
+    ASSERT_EQ(lines.size(), 15u);
+    for (const std::string& l : lines) EXPECT_EQ(l.rfind("{\"seq\":", 0), 0u) << l;
 }
 
 TEST_F(CliLogTest, ACopyDumpsLikeItsOriginal) {
@@ -186,12 +194,14 @@ TEST_F(CliLogTest, HelpDescribesEveryCommand) {
 namespace vadrix::testing {
 namespace {
 
-// The whole text of dump for the mixed log, against files kept beside the tests. With
+// The whole text of dump for the mixed log, and its JSON lines, against files kept beside
+// the tests. With
 // VADRIX_UPDATE_GOLDEN set the files are written instead, to be read and committed.
 TEST_F(CliLogTest, DumpMatchesItsGoldenText) {
     const std::filesystem::path golden =
         std::filesystem::path(VADRIX_SOURCE_DIR) / "tests/tools/golden";
-    for (const char* args : {"-f 3 --lang usa", "-f 6 --lang usa --time", "-f 7 --lang ger"}) {
+    for (const char* args : {"-f 3 --lang usa", "-f 6 --lang usa --time", "-f 7 --lang ger",
+                             "-f 3 --lang ger --json"}) {
         const CliRun r = Run(std::string("dump mixed.lg8 ") + args);
         ASSERT_EQ(r.exitCode, 0) << r.errors;
         std::string name = std::string("mixed") + args + ".txt";

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -30,10 +31,21 @@ bool SameBits(double v, std::uint64_t bits) {
     return std::bit_cast<std::uint64_t>(v) == bits;
 }
 
+// Eight bytes at a time: most lines are plain ASCII and need no conversion.
+bool IsAscii(std::string_view s) {
+    std::uint64_t high = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, sizeof w);
+        high |= w;
+    }
+    for (; i < s.size(); ++i) high |= static_cast<unsigned char>(s[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
 void AppendLine(std::string& out, std::string_view cp1252) {
-    const bool ascii = std::all_of(cp1252.begin(), cp1252.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
+    if (IsAscii(cp1252))
         out += cp1252;
     else
         out += Cp1252ToUtf8(cp1252);

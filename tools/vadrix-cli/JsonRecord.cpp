@@ -7,6 +7,7 @@
 
 #include "app/Context.h"
 #include "app/TimeBase.h"
+#include "common/TextFormat.h"
 #include "common/TextIds.h"
 #include "common/TextTable.h"
 #include "interpret/InterpretText.h"
@@ -15,6 +16,8 @@ namespace vadrix::cli {
 namespace {
 
 using Json = nlohmann::json;
+
+constexpr int kLastStatusText = 64;  // the status texts run from 432 to 496
 
 bool IsAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(),
@@ -104,6 +107,20 @@ void AppendDate(std::string& out, double time) {
     out.append(buf, p);
 }
 
+// The text of the status code as the header line names it (a port record's text takes the
+// port number); null for a code past the status texts.
+void AppendStatusText(std::string& out, const Context& ctx, const TTelegram& rec) {
+    if (rec.Status > kLastStatusText) {
+        out += "null";
+        return;
+    }
+    const std::string_view text = ctx.Txt(txt::kStatusTextBase + rec.Status);
+    if (rec.Status == status::kPortOpened || rec.Status == status::kPortClosed)
+        AppendText(out, FormatText(text, {rec.Station}));
+    else
+        AppendText(out, text);
+}
+
 void AppendFrame(std::string& out, const TTelegram& rec) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     const int n = std::clamp<int>(rec.FrameLen, 0, static_cast<int>(TTelegram::kMaxFrame));
@@ -131,7 +148,7 @@ void JsonRecordWriter::Append(std::string& out, const TTelegram& rec, std::int64
     AppendText(out, ctx.Txt(txt::kSourceNameBase + (rec.Source <= 4 ? rec.Source : 0)));
     AppendMember(out, ",\"status\":", int{rec.Status});
     out += ",\"statusText\":";
-    AppendText(out, ctx.Txt(txt::kStatusTextBase + rec.Status));
+    AppendStatusText(out, ctx, rec);
     AppendMember(out, ",\"kind\":", int{rec.Kind});
     AppendMember(out, ",\"station\":", int{rec.Station});
     AppendMember(out, ",\"telNo\":", int{rec.TelNo});
