@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/FileWrite.h"
 #include "common/TextIds.h"
 
 namespace vadrix {
@@ -56,10 +57,9 @@ bool CopyDataFile(Context& ctx, const std::filesystem::path& source,
     std::error_code ec;
     if (source == destination || !std::filesystem::exists(source, ec)) return false;
     ctx.ui.SetWaitCursor(true);
-    const bool ok = std::filesystem::copy_file(
-        source, destination, std::filesystem::copy_options::overwrite_existing, ec);
+    const bool ok = CopyWholeFile(source, destination);
     ctx.ui.SetWaitCursor(false);
-    return ok && !ec;
+    return ok;
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/FileWrite.h"
+
 namespace vadrix {
 namespace {
 
@@ -76,11 +78,7 @@ bool PortTable::Load(const std::filesystem::path& file, std::string& error) {
 }
 
 bool PortTable::Save(const std::filesystem::path& file, std::string& error) const {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    const std::string text = Format();
-    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (out) out.flush();
-    if (!out) {
+    if (!WriteWholeFile(file, Format())) {
         error = file.string() + ": " + std::strerror(errno);
         return false;
     }

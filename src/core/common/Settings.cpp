@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "common/FileWrite.h"
 #include "common/TextTable.h"
 
 namespace vadrix {
@@ -47,13 +48,7 @@ std::filesystem::path StoredFileName(const PString<256>& field) {
 }
 
 bool WriteSettingsFile(const std::filesystem::path& file, const TSettings& s) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const auto bytes = BytesOf(s);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    return WriteWholeFile(file, BytesOf(s));
 }
 
 }  // namespace vadrix

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/FileWrite.h"
 #include "editors/NumberText.h"
 
 namespace vadrix {
@@ -254,11 +255,7 @@ bool ReadTextFile(const std::filesystem::path& file, std::string& text) {
 }
 
 bool WriteTextFile(const std::filesystem::path& file, std::string_view text) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
+    return WriteWholeFile(file, text);
 }
 
 }  // namespace vadrix

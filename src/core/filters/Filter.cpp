@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/Context.h"
+#include "common/FileWrite.h"
 #include "common/TextIds.h"
 #include "log/TelLog.h"
 
@@ -120,12 +121,7 @@ bool LoadFilterFile(const std::filesystem::path& file, TFilterRecord& f) {
 
 bool SaveFilterFile(const std::filesystem::path& file, TFilterRecord& f) {
     f.SizeMarker = TFilterRecord::kSizeMarker;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    const auto bytes = BytesOf(std::as_const(f));
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    return WriteWholeFile(file, BytesOf(std::as_const(f)));
 }
 
 }  // namespace vadrix

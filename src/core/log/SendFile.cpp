@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/DataFiles.h"
+#include "common/FileWrite.h"
 #include "common/TextIds.h"
 #include "log/SendFileLayout.h"
 
@@ -87,27 +88,7 @@ bool SaveSendFile(Context& ctx, const std::filesystem::path& file) {
     out->Lists = ctx.sendLists;
     out->Lists.Size = TSendListTable::kSize;
 
-    // Written beside the file first, so a failed write never spoils the file there is.
-    std::filesystem::path temp = file;
-    temp += ".new";
-    {
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        const auto bytes = BytesOf(*out);
-        f.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-        f.close();
-        if (f.fail()) {
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
+    if (!WriteWholeFile(file, BytesOf(*out))) return false;
     ctx.run.AuxFilePath = file;
     ctx.run.SendFileModified = false;
     return true;

@@ -9,6 +9,7 @@
 #include "app/Context.h"
 #include "app/DataFiles.h"
 #include "app/TimeBase.h"
+#include "common/FileWrite.h"
 #include "common/TextIds.h"
 
 namespace vadrix {
@@ -481,9 +482,7 @@ bool TTelLog::SaveCopyAs(const std::filesystem::path& target) {
     std::error_code ec;
     if (!SameFile(source, target) && std::filesystem::exists(source, ec)) {
         ctx_.ui.SetWaitCursor(true);
-        ok = std::filesystem::copy_file(source, target,
-                                        std::filesystem::copy_options::overwrite_existing, ec) &&
-             !ec;
+        ok = CopyWholeFile(source, target);
         ctx_.ui.SetWaitCursor(false);
         if (!ok) ShowFileError(txt::kLogWriteError, target);
     }

@@ -11,6 +11,7 @@
 #include "app/Context.h"
 #include "app/DataFiles.h"
 #include "app/TimeBase.h"
+#include "common/FileWrite.h"
 #include "common/TextIds.h"
 #include "filters/Filter.h"
 #include "interpret/InterpretText.h"
@@ -48,45 +49,45 @@ class Target {
     virtual void BeginPage(int) {}
     virtual bool PageFull() const { return false; }
     virtual void Cancel() {}
-    virtual bool Close() = 0;
+    // Ends the output; keep tells whether what was written is to stay. A file takes the
+    // target's place only then, so a failed output leaves the old file as it was.
+    virtual bool Close(bool keep) = 0;
 };
 
-// Text lines in UTF-8, one line end each.
+// Text lines in UTF-8, one line end each, into a file or an open stream.
 class TextTarget : public Target {
   public:
-    TextTarget(std::filesystem::path file) : file_(std::move(file)) {}
-    TextTarget(std::FILE* open) : out_(open), owned_(false) {}
-    ~TextTarget() override { Close(); }
+    explicit TextTarget(std::filesystem::path file) : file_(std::move(file)) {}
+    explicit TextTarget(std::FILE* open) : file_({}), stream_(open) {}
+    ~TextTarget() override { Close(false); }
 
-    bool Open() override {
-        if (out_ != nullptr) return true;
-        out_ = std::fopen(file_.c_str(), "wb");
-        if (out_ != nullptr) std::setvbuf(out_, nullptr, _IOFBF, 1 << 16);
-        return out_ != nullptr;
-    }
+    bool Open() override { return stream_ != nullptr || file_.Begin(); }
     bool Line(std::string_view text) override {
         const bool ascii = std::all_of(text.begin(), text.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         if (ascii) return Put(text);
         return Put(Cp1252ToUtf8(text));
     }
-    bool Close() override {
-        if (out_ == nullptr) return true;
-        bool ok = std::fflush(out_) == 0 && std::ferror(out_) == 0;
-        if (owned_) ok = std::fclose(out_) == 0 && ok;
-        out_ = nullptr;
-        return ok;
+    bool Close(bool keep) override {
+        if (stream_ != nullptr) {
+            const bool ok = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
+            stream_ = nullptr;
+            return ok;
+        }
+        if (keep) return file_.Commit();
+        file_.Discard();
+        return true;
     }
 
   private:
     bool Put(std::string_view s) {
-        if (std::fwrite(s.data(), 1, s.size(), out_) != s.size()) return false;
-        return std::fputc('\n', out_) != EOF;
+        if (stream_ == nullptr) return file_.Write(s) && file_.Write(std::string_view("\n"));
+        if (std::fwrite(s.data(), 1, s.size(), stream_) != s.size()) return false;
+        return std::fputc('\n', stream_) != EOF;
     }
 
-    std::filesystem::path file_;
-    std::FILE* out_ = nullptr;
-    bool owned_ = true;
+    FileReplacement file_;
+    std::FILE* stream_ = nullptr;
 };
 
 // The printer: lines down the page from the top margin, a new page below the bottom limit.
@@ -120,7 +121,7 @@ class PrinterTarget : public Target {
         if (!aborted_) canvas_.AbortJob();
         aborted_ = true;
     }
-    bool Close() override {
+    bool Close(bool) override {
         if (!aborted_) canvas_.EndJob();
         return true;
     }
@@ -132,18 +133,20 @@ class PrinterTarget : public Target {
 };
 
 // A new log file: the passing records numbered from 1, in a ring that grows rather than
-// wraps. The writer reports its write errors in the live log's error flag; the flag is
-// kept for the live log and the writer's errors are told apart here.
+// wraps. The log is written into the replacement's temporary file and takes the target's
+// place when it is finished. The writer reports its write errors in the live log's error
+// flag; the flag is kept for the live log and the writer's errors are told apart here.
 class LogTarget : public Target {
   public:
     LogTarget(Context& ctx, std::filesystem::path file)
         : ctx_(ctx),
           file_(std::move(file)),
           log_(std::make_unique<TTelLog>(ctx, TTelLog::Role::kWriter)) {}
-    ~LogTarget() override { Close(); }
+    ~LogTarget() override { Close(false); }
 
     bool Open() override {
-        log_->AssignFile(file_);
+        if (!file_.Begin()) return false;
+        log_->AssignFile(file_.TemporaryPath());
         return Guarded([&] { return log_->Create(); });
     }
     bool Line(std::string_view) override { return true; }
@@ -156,9 +159,11 @@ class LogTarget : public Target {
             return true;
         });
     }
-    bool Close() override {
-        if (!log_->IsOpen()) return true;
-        return Guarded([&] { return log_->Finish(); });
+    bool Close(bool keep) override {
+        const bool finished = !log_->IsOpen() || Guarded([&] { return log_->Finish(); });
+        if (keep && finished) return file_.Commit();
+        file_.Discard();
+        return finished;
     }
 
   private:
@@ -172,7 +177,7 @@ class LogTarget : public Target {
     }
 
     Context& ctx_;
-    std::filesystem::path file_;
+    FileReplacement file_;
     std::unique_ptr<TTelLog> log_;
 };
 
@@ -184,12 +189,14 @@ class OutputRun {
 
     OutputResult Run() {
         if (!target_.Open()) {
-            target_.Close();
+            target_.Close(false);
             return OutputResult::kTargetFailed;
         }
         const bool viewWasOpen = log_.ViewOpen();
         OutputResult r = viewWasOpen || log_.OpenView() ? Walk() : OutputResult::kLogUnreadable;
-        if (!target_.Close() && r == OutputResult::kDone) r = OutputResult::kWriteFailed;
+        // What was written stays when the output ended or was cancelled.
+        const bool keep = r == OutputResult::kDone || r == OutputResult::kCancelled;
+        if (!target_.Close(keep) && r == OutputResult::kDone) r = OutputResult::kWriteFailed;
         if (!viewWasOpen) log_.CloseView();
         return r;
     }

@@ -24,7 +24,7 @@ enum class OutputResult {
     kCancelled,      // the text or log file keeps what was written and is finished
     kLiveLogTarget,  // refused: the target is the live log (the user has been told)
     kTargetFailed,   // the file or the print job could not be begun; nothing was written
-    kWriteFailed,    // a line or block could not be written; the output ended there
+    kWriteFailed,    // a line or block could not be written; a target file stays as it was
     kLogUnreadable,  // the view on the log could not be opened (the user has been told)
 };
 
@@ -48,8 +48,9 @@ std::filesystem::path OutputTargetName(const Context& ctx, const std::filesystem
 // Whether a file is the live log (the same file, or the same name without regard to case).
 bool IsLiveLogFile(const Context& ctx, const std::filesystem::path& file);
 
-// The output run on the context's log. A text file is created or truncated; a log file is
-// created with the context's general parameters and channel blocks in its header.
+// The output run on the context's log into a text file, or a log file with the context's
+// general parameters and channel blocks in its header. The file takes the target's place
+// when the output is done or cancelled; otherwise an existing target stays as it was.
 OutputResult WriteLog(Context& ctx, const std::filesystem::path& file, OutputKind kind,
                       const OutputOptions& options);
 // The text output into a stream that is already open (the tools' standard output). The

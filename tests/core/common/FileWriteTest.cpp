@@ -3,20 +3,20 @@
 #include "common/FileWrite.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <csignal>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace vadrix {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::ReadFileText;
 using testing::TempDir;
 
@@ -46,26 +46,6 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
     for (char& c : s) c = static_cast<char>(rng());
     return s;
 }
-
-// A limit on the size of files this process writes, so that a write fails part way.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*previous_)(int) = SIG_DFL;
-};
 
 TEST(FileReplacement, ANewFileHasTheUsualPermissionsAndNoTemporaryFileStays) {
     TempDir dir;
