@@ -45,13 +45,13 @@ bool ReadSwitch(Context& ctx, std::string_view word) {
 }
 
 std::filesystem::path StoredOrDefaultSendFile(Context& ctx) {
-    const std::string stored = ctx.settings.AuxFileName.str();
+    const std::filesystem::path stored = StoredFileName(ctx.settings.AuxFileName);
     if (!stored.empty()) return stored;
     return DataFileName(ctx, txt::kSendFileName);
 }
 
 std::filesystem::path StoredOrDefaultDescriptions(Context& ctx) {
-    const std::string stored = ctx.settings.DescriptionFile.str();
+    const std::filesystem::path stored = StoredFileName(ctx.settings.DescriptionFile);
     if (!stored.empty()) return stored;
     return ctx.run.DataDirectory / TextPath(ctx.Txt(txt::kDescFileName));
 }
