@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -35,9 +36,13 @@ std::filesystem::path ResolveLinks(std::filesystem::path p) {
 mode_t CurrentUmask() {
     std::ifstream status("/proc/self/status");
     std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("Umask:", 0) == 0)
-            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) != 0) continue;
+        const char* digits = line.c_str() + 6;
+        char* end = nullptr;
+        const unsigned long mask = std::strtoul(digits, &end, 8);
+        if (end != digits) return static_cast<mode_t>(mask & 0777);
+    }
     const mode_t mask = ::umask(022);
     ::umask(mask);
     return mask;
