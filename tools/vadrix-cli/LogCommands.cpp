@@ -9,6 +9,7 @@
 #include "DumpPipeline.h"
 #include "app/DataFiles.h"
 #include "app/Language.h"
+#include "common/FileWrite.h"
 #include "common/TextIds.h"
 #include "filters/Filter.h"
 #include "interpret/Descriptions.h"
@@ -98,14 +99,19 @@ OutputResult DumpToStream(Context& ctx, std::FILE* out, const DumpPipelineOption
     return r;
 }
 
-// A file is created or truncated as the program's text output does.
+// A file takes the dump as the program's text output takes its lines: written beside it
+// and put in its place when the dump is done (or cancelled), left as it was otherwise.
 OutputResult DumpToFile(Context& ctx, const std::filesystem::path& file,
                         const DumpPipelineOptions& o) {
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (out == nullptr) return OutputResult::kTargetFailed;
-    const OutputResult r = DumpToStream(ctx, out, o);
-    const bool closed = std::fclose(out) == 0;
-    return closed || r != OutputResult::kDone ? r : OutputResult::kWriteFailed;
+    FileReplacement target(file);
+    if (!target.Begin()) return OutputResult::kTargetFailed;
+    const DumpSink sink = [&target](std::string_view bytes) { return target.Write(bytes); };
+    const OutputResult r = RunDumpPipeline(ctx, sink, o);
+    if (r != OutputResult::kDone && r != OutputResult::kCancelled) {
+        target.Discard();
+        return r;
+    }
+    return target.Commit() || r != OutputResult::kDone ? r : OutputResult::kWriteFailed;
 }
 
 int Report(OutputResult r, const std::string& target) {
