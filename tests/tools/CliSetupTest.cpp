@@ -205,6 +205,7 @@ TEST_F(CliSetupTest, ABadKeyOrValueChangesNothingAndSaysWhy) {
         {"list2.row17.Typ=77", "list2.row17.Typ: '77' is not accepted; accepted: 0 to 76"},
         {"emse1.StationAddr=1,2,300", "each 0 to 127"},
         {"telegram1.Bez=\"1234567890123456789012345678\"", "a text of at most 27 characters"},
+        {"telegram1.Bez=\"open", "a text that begins with a double quote ends with one"},
         {"general.DisplayFilter.FromTime=soon", "is no number"},
         {"emse1.Baud=1200", "emse1.Baud: 1200 is not the rate of emse1.BaudIndex"},
     };

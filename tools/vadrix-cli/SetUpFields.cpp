@@ -178,7 +178,11 @@ bool AppendCp1252(std::string& out, std::string_view utf8) {
 // A quoted text with its escapes (\" \\ \xHH), or a bare text taken as it stands.
 bool Unquoted(std::string_view text, std::string& out, std::string& reason) {
     out.clear();
-    if (text.size() < 2 || text.front() != '"' || text.back() != '"') {
+    if (!text.empty() && text.front() == '"' && (text.size() < 2 || text.back() != '"')) {
+        reason = "a text that begins with a double quote ends with one";
+        return false;
+    }
+    if (text.empty() || text.front() != '"') {
         if (AppendCp1252(out, text)) return true;
         reason = "a character has no place in the program's character set (CP1252)";
         return false;
