@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
@@ -114,7 +115,8 @@ class DumpPipelineTest : public ::testing::Test {
     }
 
     std::string Pipelined(const InterpretSettings& s, std::size_t block, int workers,
-                          bool json = false) {
+                          bool json = false, OutputResult expected = OutputResult::kDone,
+                          std::function<bool(int)> progress = {}) {
         DumpPipelineOptions o;
         o.interpret = s;
         o.textFrame = !json;
@@ -130,7 +132,8 @@ class DumpPipelineTest : public ::testing::Test {
             out += bytes;
             return true;
         };
-        EXPECT_EQ(cli::RunDumpPipeline(*tc, sink, o), OutputResult::kDone);
+        o.progress = std::move(progress);
+        EXPECT_EQ(cli::RunDumpPipeline(*tc, sink, o), expected);
         return out;
     }
 
@@ -167,6 +170,22 @@ TEST_F(DumpPipelineTest, TheDisplayFilterSelectsTheSameRecords) {
     const std::string expected = Sequential(s);
     EXPECT_NE(expected.find("filtered"), std::string::npos);
     EXPECT_EQ(Pipelined(s, 3, 2), expected);
+}
+
+// Cancelled after the third block: what was written stands, and the cancel text ends it.
+TEST_F(DumpPipelineTest, ACancelledDumpEndsWithTheCancelText) {
+    const InterpretSettings s = Settings(3, false);
+    const std::string whole = Pipelined(s, 100, 2);
+    int calls = 0;
+    std::vector<int> percents;
+    const std::string cut = Pipelined(s, 100, 2, false, OutputResult::kCancelled, [&](int percent) {
+        percents.push_back(percent);
+        return ++calls == 3;
+    });
+    const std::string end = std::string(tc->Txt(1171)) + "\n";
+    ASSERT_TRUE(cut.ends_with(end)) << cut.substr(cut.size() - 200);
+    EXPECT_EQ(whole.rfind(cut.substr(0, cut.size() - end.size()), 0), 0u);
+    EXPECT_EQ(percents, (std::vector<int>{2, 4, 6}));  // 300 of 5000 records
 }
 
 TEST_F(DumpPipelineTest, JsonLinesCarryTheRecordAndItsLines) {
