@@ -37,7 +37,7 @@ void Usage(std::FILE* to) {
     std::fputs(
         "'vadrix-cli COMMAND --help' describes a command's options.\n"
         "Only 'status' and 'run' take an instance slot of the program; the other commands open\n"
-        "the log they are given for reading only and write only the new file they are told to.\n",
+        "the log they are given for reading only and write only the file they are told to.\n",
         to);
 }
 
