@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sstream>
 #include <thread>
 
 #include "CliRun.h"
@@ -23,32 +24,31 @@ namespace {
 
 using testing::Bytes;
 
-// Channel 1 on port 1 in the direct variant, send telegram 1 on it.
-void MakeSetUp(testing::TestContext& tc, const std::filesystem::path& file) {
+// What the program puts on the line for send telegram 1 of a set-up.
+Bytes ExpectedFrame(testing::TestContext& tc, const std::filesystem::path& setUp) {
     SetDefaultSendTelegrams(*tc);
     SetDefaultSendLists(*tc);
-    tc->general.ProtocolVariant = 2;
-    tc->emse1.P.ComNumber = 1;
-    tc->emse1.P.Baud = 9600;
-    tc->emse1.P.StationAddr[0] = 9;
-    tc->emse2.P.ComNumber = 0;
-    TSendTelegram& t = tc->sendTelegrams.Items[0];
-    t.Head.Send = 2;
-    t.Head.AnzT = 1;
-    t.Head.Entry.TelNr = 777;
-    t.Head.Entry.Da = 1;
-    ASSERT_TRUE(SaveSendFile(*tc, file));
-}
-
-// What the program puts on the line for that telegram.
-Bytes ExpectedFrame(testing::TestContext& tc) {
+    EXPECT_TRUE(LoadSendFile(*tc, setUp));
     tc->emse1.TxSource = source::kS1;
-    tc->emse1.P.Function = 0;
     InitChannel(*tc, tc->emse1);
     TSendTelegram t = tc->sendTelegrams.Items[0];
     ComposeTelegram(*tc, tc->emse1, t);
     const TTelegram& b = tc->emse1.TxBuffer;
     return Bytes(b.Frame, b.Frame + b.FrameLen);
+}
+
+// The JSON lines of telegrams (not port events) of one source whose status is, or is not,
+// the good one.
+int CountRecords(const std::string& jsonLines, int source, bool good) {
+    int n = 0;
+    std::istringstream in(jsonLines);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("\"source\":" + std::to_string(source) + ",") == std::string::npos ||
+            line.find("\"kind\":3,") == std::string::npos)
+            continue;
+        if ((line.find("\"status\":40,") != std::string::npos) == good) ++n;
+    }
+    return n;
 }
 
 class CliRunTest : public ::testing::Test {
@@ -57,7 +57,13 @@ class CliRunTest : public ::testing::Test {
         if (!testing::HaveLanguageFiles()) GTEST_SKIP() << "no language files";
         ASSERT_TRUE(pty.ok());
         testing::PlaceCliWithTexts(dir);
-        MakeSetUp(tc, dir / "line.st8");
+        // Channel 1 on port 1 in the direct variant, send telegram 1 on it.
+        const testing::CliRun r = testing::RunCli(
+            dir,
+            "setup line.st8 general.ProtocolVariant=2 emse1.ComNumber=1 emse1.Baud=9600 "
+            "emse1.StationAddr=9 emse2.ComNumber=0 telegram1.Send=2 telegram1.AnzT=1 "
+            "telegram1.Entry.TelNr=777 telegram1.Entry.Da=1");
+        ASSERT_EQ(r.exitCode, 0) << r.output;
     }
     std::string Command(const std::string& extra) {
         return "run line.st8 --port 1=" + pty.device() + " --lang usa -f 6 " + extra;
@@ -80,16 +86,18 @@ TEST_F(CliRunTest, ReceivesFramesSendsItsTelegramAndEndsAfterItsTime) {
         pty.Send(bad);
     });
     const testing::CliRun r =
-        testing::RunCli(dir, Command("--send-telegram 1 --duration 3"), false);
+        testing::RunCli(dir, Command("--send-telegram 1 --duration 3 --json"), false);
     far.join();
     EXPECT_EQ(r.exitCode, 0) << r.errors;
     // The send telegram went out byte for byte as composition builds it.
-    const Bytes expected = ExpectedFrame(tc);
+    const Bytes expected = ExpectedFrame(tc, dir / "line.st8");
     const Bytes sent = pty.ReadAvailable();
     EXPECT_NE(std::search(sent.begin(), sent.end(), expected.begin(), expected.end()), sent.end());
-    // Both received frames were printed, the faulty one with its status.
-    EXPECT_NE(r.output.find("E1"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("S1"), std::string::npos) << r.output;
+    // Both received frames were printed, the faulty one with its error status, and the sent
+    // telegram as sent.
+    EXPECT_EQ(CountRecords(r.output, source::kE1, true), 1) << r.output;
+    EXPECT_EQ(CountRecords(r.output, source::kE1, false), 1) << r.output;
+    EXPECT_EQ(CountRecords(r.output, source::kS1, true), 1) << r.output;
     const testing::CliRun info = testing::RunCli(dir, "info " + LiveLog().string());
     EXPECT_EQ(info.exitCode, 0) << info.output;
 }

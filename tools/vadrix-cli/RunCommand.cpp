@@ -14,6 +14,7 @@
 #include "CliTool.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "JsonRecord.h"
 #include "app/Engine.h"
 #include "app/ProgramStart.h"
 #include "channel/Channel.h"
@@ -41,6 +42,7 @@ constexpr const char* kRunHelp =
     "  --send-list N          start send list N (1..12) once online (repeatable)\n"
     "  -f, --format N         display format 2..8 (default: the stored one)\n"
     "  --time                 show the time line\n"
+    "  --json                 one JSON object a line for every record instead of the lines\n"
     "  --lang ger|usa         the language of the texts\n"
     "  --duration SECONDS     go offline and end after this time\n";
 
@@ -57,6 +59,7 @@ struct RunOptions {
     std::vector<int> lists;
     std::optional<int> format;
     bool timeLine = false;
+    bool json = false;
     std::optional<std::string> lang;
     std::optional<long long> durationS;
 };
@@ -80,6 +83,7 @@ bool ReadRunOptions(const Words& words, RunOptions& o, std::string& error) {
                       {"--send-list", "", true},
                       {"--format", "-f", true},
                       {"--time", "", false},
+                      {"--json", "", false},
                       {"--lang", "", true},
                       {"--duration", "", true}});
     if (!args.Parse(words, error)) return false;
@@ -111,6 +115,7 @@ bool ReadRunOptions(const Words& words, RunOptions& o, std::string& error) {
         }
     }
     o.timeLine = args.Has("--time");
+    o.json = args.Has("--json");
     o.lang = args.Value("--lang");
     return true;
 }
@@ -119,7 +124,7 @@ bool ReadRunOptions(const Words& words, RunOptions& o, std::string& error) {
 class RecordPrinter {
   public:
     RecordPrinter(Context& ctx, const Descriptions& d, const RunOptions& o)
-        : ctx_(ctx), lines_(ctx, &d) {
+        : ctx_(ctx), lines_(ctx, &d), json_(ctx), asJson_(o.json) {
         settings_ = SettingsFromContext(ctx);
         if (o.format) settings_.format = DisplayFormatFromNumber(*o.format);
         settings_.timeLine = o.timeLine || settings_.format == DisplayFormat::afCsv;
@@ -137,14 +142,24 @@ class RecordPrinter {
         lines_.Prepare(settings_, rec, previousTime_, rec.SeqNo);
         std::vector<std::string> lines;
         for (std::string line = lines_.NextLine(); !line.empty(); line = lines_.NextLine())
-            lines.push_back(Cp1252ToUtf8(line));
+            lines.push_back(std::move(line));
         previousTime_ = lines_.PreviousTime();
-        for (const std::string& l : lines) std::printf("%s\n", l.c_str());
+        if (asJson_) {
+            out_.clear();
+            json_.Append(out_, rec, rec.SeqNo, lines);
+            out_ += '\n';
+            std::fputs(out_.c_str(), stdout);
+        } else {
+            for (const std::string& l : lines) std::printf("%s\n", Cp1252ToUtf8(l).c_str());
+        }
         ++printed_;
     }
 
     Context& ctx_;
     LineGenerator lines_;
+    JsonRecordWriter json_;
+    bool asJson_;
+    std::string out_;
     InterpretSettings settings_;
     double previousTime_ = 0;
     std::uint64_t printed_ = 0;

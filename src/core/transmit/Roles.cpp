@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "channel/StationTable.h"
 #include "channel/Ticks.h"
 #include "transmit/Compose.h"
 #include "transmit/Scheduler.h"
@@ -14,13 +15,6 @@ inline constexpr std::uint8_t kNoValidData = 31;
 
 int StationCount(const TEmSe& ch) {
     return std::clamp(ch.P.StationCount, 1, kStationSlots);
-}
-
-// The index in the station table of a station; -1 when it is not there.
-int StationIndexOf(const TEmSe& ch, int station) {
-    for (int i = StationCount(ch) - 1; i >= 0; --i)
-        if (ch.P.StationAddr[i] == station) return i;
-    return -1;
 }
 
 void Send(Context& ctx, TEmSe& ch) {
@@ -227,7 +221,7 @@ void ServePolledStation(Context& ctx, TEmSe& ch, int station) {
 
 void Function4(Context& ctx, TEmSe& ch) {
     if (ch.PendRepeat != 0) {
-        ServeRepeatRequest(ctx, ch, StationIndexOf(ch, ch.CurrentStation));
+        ServeRepeatRequest(ctx, ch, StationPosition(ch.P, ch.CurrentStation));
     } else if (ch.GenRequest != 0) {
         AnswerGeneralPoll(ctx, ch);
     } else if (ch.PollAddr1 != 0 || ch.PollAddr != 0) {
