@@ -327,10 +327,15 @@ class TextRenderer : public RecordRenderer {
     double Render(const TTelegram& rec, std::int64_t no, double previousTime,
                   std::string& out) override {
         gen_.Prepare(s_, rec, previousTime, no);
-        bool wrote = false;
-        for (std::string line = gen_.NextLine(); !line.empty(); line = gen_.NextLine()) {
-            AppendLine(out, line);
-            wrote = true;
+        // The lines are made straight into the block's text; only a record whose lines are not
+        // all plain ASCII is taken out again to be converted (line ends stay as they are).
+        const std::size_t start = out.size();
+        while (gen_.NextLine(out)) out += '\n';
+        const bool wrote = out.size() != start;
+        if (wrote && !IsAscii(std::string_view(out).substr(start))) {
+            const std::string utf8 = Cp1252ToUtf8(std::string_view(out).substr(start));
+            out.resize(start);
+            out += utf8;
         }
         if (wrote && !csv_) out += '\n';
         return gen_.PreviousTime();

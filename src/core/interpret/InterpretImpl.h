@@ -110,7 +110,7 @@ struct LineGenerator::Impl {
     static void ExportLine(LineGenerator& g);
 
     static std::uint8_t Data(const LineGenerator& g, int i) {
-        return DataByte(g.rec_, interp::Layout(g.s_), i);
+        return DataByte(g.rec_, interp::Layout(g.Settings()), i);
     }
     static std::string_view T(const LineGenerator& g, int n) {
         return TextOrEmpty(g.ctx_.texts, n);

@@ -15,12 +15,15 @@ std::string_view TextOrEmpty(const TTextTable& t, int n) {
 
 void AppendBits(std::string& out, std::uint32_t v, int bits, const char bitChars[2], int width) {
     if (bits > 32) bits = 32;
-    const std::size_t start = out.size();
+    // Made in place and appended at once: a line holds many of these.
+    char buf[33];
+    int n = 0;
     for (int b = bits - 1; b >= 0; --b) {
-        out.push_back(bitChars[(v >> b) & 1]);
-        if (b == 4 && bits > 4) out.push_back(' ');
+        buf[n++] = bitChars[(v >> b) & 1];
+        if (b == 4 && bits > 4) buf[n++] = ' ';
     }
-    AlignRightFrom(out, start, width);
+    if (width > n) out.append(static_cast<std::size_t>(width - n), ' ');
+    out.append(buf, static_cast<std::size_t>(n));
 }
 
 void AppendMeasured(std::string& out, const TTextTable& t, std::uint16_t w, char decimal,
@@ -56,19 +59,26 @@ void Append2(std::string& out, std::int64_t v) {
     out.push_back(static_cast<char>('0' + (v / 10) % 10));
     out.push_back(static_cast<char>('0' + v % 10));
 }
+void Put2(char* p, std::int64_t v) {
+    p[0] = static_cast<char>('0' + (v / 10) % 10);
+    p[1] = static_cast<char>('0' + v % 10);
+}
 }  // namespace
 
 void AppendTimeOfDay(std::string& out, std::int64_t ms, bool withMs) {
-    Append2(out, ms / 3600000);
-    out.push_back(':');
-    Append2(out, ms / 60000 % 60);
-    out.push_back(':');
-    Append2(out, ms / 1000 % 60);
-    if (!withMs) return;
-    out.push_back(',');
+    // Every header and export line has one: made in place and appended at once.
+    char buf[12] = {0, 0, ':', 0, 0, ':', 0, 0, ','};
+    Put2(buf, ms / 3600000);
+    Put2(buf + 3, ms / 60000 % 60);
+    Put2(buf + 6, ms / 1000 % 60);
+    if (!withMs) {
+        out.append(buf, 8);
+        return;
+    }
     const std::int64_t z = ms % 1000;
-    out.push_back(static_cast<char>('0' + z / 100));
-    Append2(out, z % 100);
+    buf[9] = static_cast<char>('0' + z / 100);
+    Put2(buf + 10, z % 100);
+    out.append(buf, sizeof buf);
 }
 
 void AppendShortDate(std::string& out, std::int64_t day, bool dayFirst) {
@@ -80,14 +90,14 @@ void AppendShortDate(std::string& out, std::int64_t day, bool dayFirst) {
     out.push_back(dayFirst ? '.' : '/');
     Append2(out, dayFirst ? m : d);
     out.push_back(dayFirst ? '.' : '/');
-    AppendInt(out, y);
+    AppendNum(out, y);
 }
 
 void AppendRange(std::string& out, int first, int last, int width) {
     const std::size_t start = out.size();
-    AppendInt(out, first);
+    AppendNum(out, first);
     out.push_back('-');
-    AppendInt(out, last);
+    AppendNum(out, last);
     out += ":  ";
     AlignRightFrom(out, start, width);
 }

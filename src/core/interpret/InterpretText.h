@@ -10,6 +10,23 @@ namespace vadrix {
 
 class TTextTable;
 
+// A number right-aligned in width, as AppendInt writes it; lines hold many small numbers, so
+// the digits are made in place and appended at once.
+inline void AppendNum(std::string& out, std::int64_t v, int width = 0) {
+    char buf[24];
+    char* const end = buf + sizeof buf;
+    char* p = end;
+    std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    do {
+        *--p = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+    } while (mag != 0);
+    if (v < 0) *--p = '-';
+    const int len = static_cast<int>(end - p);
+    if (width > len) out.append(static_cast<std::size_t>(width - len), ' ');
+    out.append(p, static_cast<std::size_t>(len));
+}
+
 // Text n, or nothing for numbers outside the table.
 std::string_view TextOrEmpty(const TTextTable& t, int n);
 

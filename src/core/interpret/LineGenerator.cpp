@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "app/Context.h"
 #include "channel/LinkFields.h"
@@ -53,6 +54,8 @@ InterpretSettings SettingsFromLogHeader(const Context& ctx, const TLogHeader& h)
     return s;
 }
 
+const InterpretSettings LineGenerator::kDefaultSettings{};
+
 // The parts of the lines; a friend of the generator so the parts read its state directly.
 
 LineGenerator::LineGenerator(const Context& ctx, const Descriptions* descriptions)
@@ -93,12 +96,15 @@ LineGenerator::Plan LineGenerator::MakePlan(const InterpretSettings& s, const TT
 
 void LineGenerator::Prepare(const InterpretSettings& s, const TTelegram& rec, double previousTime,
                             std::int64_t runningNumber) {
-    s_ = s;
-    rec_ = rec;
+    settings_ = &s;
     // Damaged records may claim any length: the frame is read no further than the buffer,
-    // and what lies behind the stated length reads as zero.
+    // and what lies behind the stated length reads as zero. Only the part of the frame that
+    // a record before left non-zero is cleared.
     frameLen_ = ClampFrameLen(rec.FrameLen);
-    std::fill(rec_.Frame + frameLen_, rec_.Frame + TTelegram::kMaxFrame, std::uint8_t{0});
+    std::memcpy(&rec_, &rec, TTelegram::kHeadSize + static_cast<std::size_t>(frameLen_));
+    if (dirtyFrame_ > frameLen_)
+        std::fill(rec_.Frame + frameLen_, rec_.Frame + dirtyFrame_, std::uint8_t{0});
+    dirtyFrame_ = frameLen_;
     previousTime_ = previousTime;
     runningNumber_ = runningNumber;
     line_ = 0;
@@ -106,10 +112,10 @@ void LineGenerator::Prepare(const InterpretSettings& s, const TTelegram& rec, do
     contIndent_ = 0;
     descIndex_ = -1;
     dataBits_ = kDataBits[rec_.LenCode & 7];
-    plan_ = MakePlan(s_, rec_);
+    plan_ = MakePlan(Settings(), rec_);
     ++prepared_;
 
-    const LinkLayout layout = Layout(s_);
+    const LinkLayout layout = Layout(Settings());
     if (rec_.Kind == kind::kVariable && rec_.Status == status::kGood && desc_ != nullptr) {
         descIndex_ = desc_->Find(rec_.TelNo, rec_.DataKind & 3, SequenceNumber(rec_, layout) != 0);
         if (rec_.InfoClass == 0)
@@ -119,15 +125,16 @@ void LineGenerator::Prepare(const InterpretSettings& s, const TTelegram& rec, do
     // decodes the same with the time line on or off.
     if (rec_.Kind == kind::kVariable && rec_.Status >= 27 && rec_.InfoClass == 0 &&
         !IsShort(rec_, layout)) {
-        const int c = DeriveClass(rec_.TelNo, rec_.DataKind & 3, rec_.LenCode & 7,
-                                  SequenceNumber(rec_, layout) != 0, s_.general.Type17Option);
+        const int c =
+            DeriveClass(rec_.TelNo, rec_.DataKind & 3, rec_.LenCode & 7,
+                        SequenceNumber(rec_, layout) != 0, Settings().general.Type17Option);
         rec_.InfoClass = static_cast<std::uint8_t>(c + 1);
     }
 
     const bool faulty = rec_.Status < status::kGood || rec_.Kind == kind::kEvent;
     const int pair = faulty ? 5 : (rec_.Source >= 1 && rec_.Source <= 4) ? rec_.Source - 1 : 4;
-    std::uint8_t font = s_.colours[pair][0];
-    std::uint8_t background = s_.colours[pair][1];
+    std::uint8_t font = Settings().colours[pair][0];
+    std::uint8_t background = Settings().colours[pair][1];
     if (descIndex_ >= 0 && rec_.Status >= status::kGood) {
         const DescColourPair c = desc_->Colours(descIndex_);
         if (c.font != 0) font = c.font;
@@ -137,9 +144,20 @@ void LineGenerator::Prepare(const InterpretSettings& s, const TTelegram& rec, do
 }
 
 std::string LineGenerator::NextLine() {
+    MakeLine();
+    return out_;
+}
+
+bool LineGenerator::NextLine(std::string& out) {
+    MakeLine();
+    out += out_;
+    return !out_.empty();
+}
+
+void LineGenerator::MakeLine() {
     ++line_;
     out_.clear();
-    if (s_.format == DisplayFormat::afCsv) {
+    if (Settings().format == DisplayFormat::afCsv) {
         if (line_ == 1) Impl::ExportLine(*this);
     } else if (line_ == 1 && plan_.header) {
         Impl::Header(*this);
@@ -148,7 +166,6 @@ std::string LineGenerator::NextLine() {
         Impl::DataLine(*this, line_ - 2);
     }
     if (out_.size() > kMaxLine) out_.resize(kMaxLine);
-    return out_;
 }
 
 int LineGenerator::LineCount(const InterpretSettings& s, const TTelegram& rec) const {
@@ -172,7 +189,7 @@ std::string_view LineGenerator::SourceName(const TTelegram& rec) const {
 void LineGenerator::Impl::Header(LineGenerator& g) {
     std::string& out = g.out_;
     const TTelegram& r = g.rec_;
-    AppendGrouped(out, g.runningNumber_, g.s_.thousands, 2);
+    AppendGrouped(out, g.runningNumber_, g.Settings().thousands, 2);
     AppendBlanks(out, 17 - static_cast<int>(out.size()));
     std::int64_t day = 0;
     std::int64_t ms = 0;
@@ -181,7 +198,7 @@ void LineGenerator::Impl::Header(LineGenerator& g) {
     if (r.Kind == kind::kValueList && r.Status != kStatusValueListOwnWord) {
         const std::uint16_t w = Word(r, kFirstWord);
         out += T(g, txt::kValueListPrefix);
-        AppendMeasured(out, g.ctx_.texts, w, g.s_.decimal);
+        AppendMeasured(out, g.ctx_.texts, w, g.Settings().decimal);
         out += T(g, w < 32768 ? txt::kValueListLow : txt::kValueListHigh);
         if (FrameAt(r, kCountByte) == 1) {
             out += "  ";
@@ -190,7 +207,7 @@ void LineGenerator::Impl::Header(LineGenerator& g) {
     } else if (r.Kind != kind::kEvent && g.previousTime_ != 0) {
         double seconds = (r.Time - g.previousTime_) * 86400.0;
         if (!std::isfinite(seconds)) seconds = 0;
-        AppendFormat(out, "  d=%1.3fs", {seconds}, g.s_.decimal);
+        AppendFormat(out, "  d=%1.3fs", {seconds}, g.Settings().decimal);
     }
     g.previousTime_ = r.Time;
     g.scratch_.clear();
@@ -243,7 +260,7 @@ void LineGenerator::Impl::StatusText(LineGenerator& g, std::string& out) {
         case status::kRtsSwitched:
             out += g.SourceName(r);
             out += T(g, txt::kStatusTextBase + r.Status);
-            AppendInt(out, r.Station);
+            AppendNum(out, r.Station);
             return;
         default:
             // Codes past the status texts would name unrelated texts.
@@ -273,18 +290,18 @@ void LineGenerator::Impl::AppendPortSetUp(LineGenerator& g, std::string& out) {
 
 void LineGenerator::Impl::PortEvent(LineGenerator& g, std::string& out) {
     const TTelegram& r = g.rec_;
-    const char dec = g.s_.decimal;
+    const char dec = g.Settings().decimal;
     AppendFormat(out, T(g, txt::kStatusTextBase + r.Status), {r.Station}, dec);
     bool thirdSource = false;
     if (g.frameLen_ > kPortParamsFrom) {
         AppendPortSetUp(g, out);
         out += T(g, txt::kPortBaud);
-        AppendInt(out, static_cast<std::int32_t>(Dword(r, kPortBaud)));
+        AppendNum(out, static_cast<std::int32_t>(Dword(r, kPortBaud)));
         if (static_cast<std::int32_t>(Dword(r, kPortVariant)) < 2) {
             out.push_back('/');
-            AppendInt(out, static_cast<std::int32_t>(Dword(r, kPortRate2)));
+            AppendNum(out, static_cast<std::int32_t>(Dword(r, kPortRate2)));
             out.push_back('/');
-            AppendInt(out, static_cast<std::int32_t>(Dword(r, kPortRate3)));
+            AppendNum(out, static_cast<std::int32_t>(Dword(r, kPortRate3)));
             thirdSource = true;
         }
     }
@@ -330,16 +347,16 @@ void LineGenerator::Impl::DataLine(LineGenerator& g, int k) {
 void LineGenerator::Impl::Decoded(LineGenerator& g) {
     std::string& out = g.out_;
     const TTelegram& r = g.rec_;
-    const LinkLayout layout = Layout(g.s_);
+    const LinkLayout layout = Layout(g.Settings());
     out.clear();
     if (IsShort(r, layout)) {
         const int fn = ShortFunction(r, layout);
         out += g.SourceName(r);
-        AppendInt(out, r.Station, 8);
-        AppendInt(out, fn, 5);
+        AppendNum(out, r.Station, 8);
+        AppendNum(out, fn, 5);
         out.push_back(' ');
         out += T(g, txt::kShortFunctionBase + fn);
-        if (fn == 0 && r.Station != g.s_.noStation) out += T(g, txt::kShortNoData);
+        if (fn == 0 && r.Station != g.Settings().noStation) out += T(g, txt::kShortNoData);
     } else {
         FormatPart(g, out);
         const std::size_t addressStart = out.size();
@@ -354,7 +371,7 @@ void LineGenerator::Impl::Decoded(LineGenerator& g) {
 
 void LineGenerator::Impl::AddressPart(LineGenerator& g, std::string& out) {
     const TTelegram& r = g.rec_;
-    const LinkLayout layout = Layout(g.s_);
+    const LinkLayout layout = Layout(g.Settings());
     const int p = StationPos(r, layout);
     out += g.SourceName(r);
     out += "    ";
@@ -362,18 +379,18 @@ void LineGenerator::Impl::AddressPart(LineGenerator& g, std::string& out) {
     if (r.DataShift != 0)
         out += "   ";
     else
-        AppendInt(out, r.Station, 3);
-    AppendInt(out, r.TelNo, 5);
+        AppendNum(out, r.Station, 3);
+    AppendNum(out, r.TelNo, 5);
     out += T(g, txt::kDataKindBase + (r.DataKind & 3));
     out.push_back(' ');
     out += T(g, txt::kSeqFlagBase + (SequenceFlag(r, layout) ? 1 : 0));
-    AppendInt(out, SequenceNumber(r, layout), 3);
-    AppendInt(out, FrameAt(r, p + 3) >> 5, 3);
-    AppendInt(out, r.LenCode, 2);
+    AppendNum(out, SequenceNumber(r, layout), 3);
+    AppendNum(out, FrameAt(r, p + 3) >> 5, 3);
+    AppendNum(out, r.LenCode, 2);
 }
 
 void LineGenerator::Impl::FormatPart(LineGenerator& g, std::string& out) {
-    switch (g.s_.format) {
+    switch (g.Settings().format) {
         case DisplayFormat::afBit:
             BitGroups(g, out);
             return;
@@ -408,7 +425,7 @@ void LineGenerator::Impl::ValueLine(LineGenerator& g, int k) {
     const int first = kValuesPerLine * k;
     const int last = std::min(first + kValuesPerLine - 1, c - 2);
     const int n = last - first + 1;
-    const bool variant1 = g.s_.Variant() == 1;
+    const bool variant1 = g.Settings().Variant() == 1;
     const int wordBase = r.Status == kStatusValueListOwnWord ? 4 : 5;
     std::string& values = g.scratch_;
     values.clear();
@@ -420,19 +437,19 @@ void LineGenerator::Impl::ValueLine(LineGenerator& g, int k) {
         if (variant1) {
             // The monitor lists these values from right to left.
             one.clear();
-            AppendMeasured(one, g.ctx_.texts, w, g.s_.decimal);
+            AppendMeasured(one, g.ctx_.texts, w, g.Settings().decimal);
             values.insert(0, one);
         } else {
-            AppendMeasured(values, g.ctx_.texts, w, g.s_.decimal);
+            AppendMeasured(values, g.ctx_.texts, w, g.Settings().decimal);
         }
     }
     if (variant1 && n < kValuesPerLine) AlignRightFrom(values, 0, 65);
     std::string& out = g.out_;
     if (variant1) {
-        AppendBits(out, static_cast<std::uint32_t>(check), n, g.s_.bitChars);
+        AppendBits(out, static_cast<std::uint32_t>(check), n, g.Settings().bitChars);
     } else if ((r.DataKind & 3) != 0) {
         one.clear();
-        AppendBits(one, static_cast<std::uint32_t>(check), 8, g.s_.bitChars, 0);
+        AppendBits(one, static_cast<std::uint32_t>(check), 8, g.Settings().bitChars, 0);
         one.erase(std::remove(one.begin(), one.end(), ' '), one.end());
         one.resize(static_cast<std::size_t>(n));
         one.resize(8, ' ');
@@ -444,18 +461,19 @@ void LineGenerator::Impl::ValueLine(LineGenerator& g, int k) {
 }
 
 void LineGenerator::Impl::BitBytesLine(LineGenerator& g, int k) {
-    const int start = UserDataStart(g.s_);
-    const int count = UserDataCount(g.s_, g.frameLen_);
+    const int start = UserDataStart(g.Settings());
+    const int count = UserDataCount(g.Settings(), g.frameLen_);
     const int first = kBitBytesPerLine * k;
     const int last = std::min(first + kBitBytesPerLine, count) - 1;
     std::string& out = g.out_;
     LinePrefix(g, out, k, first + 1, last + 1);
-    const int variant = g.s_.Variant();
+    const int variant = g.Settings().Variant();
     const int lastBits = FrameAt(g.rec_, kCountByte) & 7;
     for (int i = first; i <= last; ++i) {
         int bits = 8;
         if ((variant == 0 || variant == 1) && i == count - 1 && lastBits != 0) bits = lastBits;
-        AppendBits(out, FrameAt(g.rec_, start + i) & ((1u << bits) - 1), bits, g.s_.bitChars);
+        AppendBits(out, FrameAt(g.rec_, start + i) & ((1u << bits) - 1), bits,
+                   g.Settings().bitChars);
     }
 }
 
@@ -474,9 +492,9 @@ void LineGenerator::Impl::HexDumpLine(LineGenerator& g, int k) {
 void LineGenerator::Impl::ExportLine(LineGenerator& g) {
     std::string& out = g.out_;
     const TTelegram& r = g.rec_;
-    const char sep = g.s_.separator;
+    const char sep = g.Settings().separator;
     const auto field = [&out, sep](auto v) {
-        AppendInt(out, static_cast<std::int64_t>(v));
+        AppendNum(out, static_cast<std::int64_t>(v));
         out.push_back(sep);
     };
     field(g.runningNumber_);
@@ -489,7 +507,7 @@ void LineGenerator::Impl::ExportLine(LineGenerator& g) {
     if (day != g.dateDay_) {
         g.dateDay_ = static_cast<double>(day);
         g.dateText_.clear();
-        AppendShortDate(g.dateText_, day, g.s_.dayFirst);
+        AppendShortDate(g.dateText_, day, g.Settings().dayFirst);
     }
     out += g.dateText_;
     out.push_back(sep);
@@ -500,12 +518,12 @@ void LineGenerator::Impl::ExportLine(LineGenerator& g) {
     StatusText(g, out);
     out.push_back(sep);
     if (g.frameLen_ == 0) return;
-    const LinkLayout layout = Layout(g.s_);
+    const LinkLayout layout = Layout(g.Settings());
     if (r.Kind == kind::kValueList) {
         const int c = FrameAt(r, kCountByte);
         for (int i = 4; i <= c + 3; ++i) {
             const std::size_t start = out.size();
-            AppendMeasured(out, g.ctx_.texts, Word(r, 2 * i), g.s_.decimal, 0);
+            AppendMeasured(out, g.ctx_.texts, Word(r, 2 * i), g.Settings().decimal, 0);
             if (out[start] == ' ') out.erase(start, 1);
             out.push_back(sep);
         }

@@ -62,10 +62,16 @@ class LineGenerator {
 
     // Prepares the lines of one record. previousTime is the Time of the record whose header
     // line came last (0: none, no "  d=" part); runningNumber the number shown to the user.
+    // The settings are kept by reference, not copied for every record: they must outlive the
+    // record's lines.
     void Prepare(const InterpretSettings& s, const TTelegram& rec, double previousTime,
                  std::int64_t runningNumber);
+    void Prepare(InterpretSettings&&, const TTelegram&, double, std::int64_t) = delete;
     // The next line (CP1252, at most 255 characters); empty when the record has no more.
     std::string NextLine();
+    // The same line appended to out, without a string of its own; false (out unchanged) when
+    // the record has no more.
+    bool NextLine(std::string& out);
     // How many lines NextLine will produce for the record in these settings.
     int LineCount(const InterpretSettings& s, const TTelegram& rec) const;
     // Text 1175 + Source.
@@ -95,8 +101,12 @@ class LineGenerator {
     static Plan MakePlan(const InterpretSettings& s, const TTelegram& rec);
     const Context& ctx_;
     const Descriptions* desc_;
-    InterpretSettings s_{};
+    static const InterpretSettings kDefaultSettings;
+    const InterpretSettings& Settings() const { return *settings_; }
+    void MakeLine();
+    const InterpretSettings* settings_ = &kDefaultSettings;
     TTelegram rec_{};
+    int dirtyFrame_ = 0;  // rec_.Frame past this is zero
     std::int64_t runningNumber_ = 0;
     double previousTime_ = 0;
     int line_ = 0;

@@ -235,8 +235,8 @@ class OutputRun {
         if (!target_.WritesLines()) return target_.Record(rec);
         gen_.Prepare(o_.interpret, rec, previousTime_, rel);
         bool wrote = false;
-        for (std::string line = gen_.NextLine(); !line.empty(); line = gen_.NextLine()) {
-            if (!Line(line)) return false;
+        for (line_.clear(); gen_.NextLine(line_); line_.clear()) {
+            if (!Line(line_)) return false;
             wrote = true;
         }
         previousTime_ = gen_.PreviousTime();
@@ -293,6 +293,7 @@ class OutputRun {
     Target& target_;
     const OutputOptions& o_;
     LineGenerator gen_;
+    std::string line_;  // reused for every line
     double remembered_ = 0;
     double previousTime_ = 0;
     int page_ = 0;
