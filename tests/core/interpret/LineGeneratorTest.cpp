@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -334,6 +335,55 @@ TEST_F(LineGeneratorTest, HexDumpLineCounts) {
     const std::string last = "57 58 ";
     EXPECT_EQ(lines[3], R("49-50:  ", 12) + last + std::string(52 - last.size(), ' ') + "WX" +
                             std::string(70 - 54, ' '));
+}
+
+// One generator serves record after record: what a longer record before left in the frame,
+// or what a record holds behind its stated length, must never show in the next one's lines,
+// and the appending NextLine gives the very lines the returning one does.
+TEST_F(LineGeneratorTest, AReusedGeneratorMakesTheLinesOfAFreshOne) {
+    TTelegram longRaw{};
+    longRaw.Status = 5;  // loose bytes: shown as a hex dump
+    longRaw.Source = source::kE2;
+    longRaw.Time = kTime;
+    longRaw.FrameLen = 200;
+    for (int i = 0; i < 200; ++i) longRaw.Frame[i] = static_cast<std::uint8_t>(0xA0 + i % 50);
+    TTelegram shortRaw = longRaw;
+    shortRaw.FrameLen = 7;  // the bytes behind it read as zero
+    Link l;
+    l.lc = 6;
+    l.kind = 0;
+    l.telNo = 770;
+    const TTelegram tel = MakeVariable(l, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    TTelegram damaged = tel;
+    damaged.FrameLen = 9000;  // read no further than the buffer
+    TTelegram cut = tel;
+    cut.FrameLen = 10;  // its data are read behind the stated length
+    const std::vector<TTelegram> records = {longRaw, shortRaw, tel,      longRaw,
+                                            cut,     damaged,  shortRaw, cut};
+    for (const DisplayFormat f :
+         {DisplayFormat::afBit, DisplayFormat::afLog, DisplayFormat::afMW, DisplayFormat::afHex,
+          DisplayFormat::afByte, DisplayFormat::afCsv, DisplayFormat::afDez}) {
+        s.format = f;
+        LineGenerator reused(*ctx, nullptr);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            SCOPED_TRACE(::testing::Message()
+                         << "format " << static_cast<int>(f) << " record " << i);
+            TTelegram clean = records[i];
+            const int n = std::clamp<int>(clean.FrameLen, 0, TTelegram::kMaxFrame);
+            std::fill(clean.Frame + n, clean.Frame + TTelegram::kMaxFrame, std::uint8_t{0});
+            LineGenerator fresh(*ctx, nullptr);
+            fresh.Prepare(s, clean, kTime - 1.0 / 86400, 7);
+            std::string expected = "kept|";
+            for (std::string line = fresh.NextLine(); !line.empty(); line = fresh.NextLine())
+                expected += line + "|";
+            reused.Prepare(s, records[i], kTime - 1.0 / 86400, 7);
+            std::string appended = "kept|";
+            while (reused.NextLine(appended)) appended += "|";
+            EXPECT_EQ(appended, expected);
+            EXPECT_FALSE(reused.NextLine(appended));
+            EXPECT_EQ(reused.PreviousTime(), fresh.PreviousTime());
+        }
+    }
 }
 
 TEST_F(LineGeneratorTest, EventRecords) {
