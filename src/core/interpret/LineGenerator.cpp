@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -55,6 +56,24 @@ InterpretSettings SettingsFromLogHeader(const Context& ctx, const TLogHeader& h)
 }
 
 const InterpretSettings LineGenerator::kDefaultSettings{};
+
+namespace {
+
+// Seconds with three decimals as the general formatter writes "%1.3f" (no sign for a negative
+// zero, values from 1e100 on shown as 1e100), without its parsing and printf: most headers
+// have one.
+void AppendSeconds(std::string& out, double seconds, char decimal) {
+    constexpr double kLargest = 1e100;
+    const double shown = std::fabs(seconds) < kLargest ? std::fabs(seconds) : kLargest;
+    char buf[128];
+    const auto r = std::to_chars(buf, buf + sizeof buf, shown, std::chars_format::fixed, 3);
+    if (r.ec != std::errc{}) return;
+    if (std::signbit(seconds) && seconds != 0) out.push_back('-');
+    out.append(buf, r.ptr);
+    out[out.size() - 4] = decimal;
+}
+
+}  // namespace
 
 // The parts of the lines; a friend of the generator so the parts read its state directly.
 
@@ -207,7 +226,9 @@ void LineGenerator::Impl::Header(LineGenerator& g) {
     } else if (r.Kind != kind::kEvent && g.previousTime_ != 0) {
         double seconds = (r.Time - g.previousTime_) * 86400.0;
         if (!std::isfinite(seconds)) seconds = 0;
-        AppendFormat(out, "  d=%1.3fs", {seconds}, g.Settings().decimal);
+        out += "  d=";
+        AppendSeconds(out, seconds, g.Settings().decimal);
+        out.push_back('s');
     }
     g.previousTime_ = r.Time;
     g.scratch_.clear();

@@ -132,6 +132,17 @@ TEST_F(LineGeneratorTest, FaultyTelegramAlwaysHasAHeaderWithTheSecondsSinceThePr
 
     const std::vector<std::string> next = Lines(rec, kTime - 1.5 / 86400.0, 8);
     EXPECT_EQ(next[0], HeaderStart("8") + "  d=1.500s  " + T(txt::kStatusTextBase + 5));
+
+    // The seconds are written as the general formatter writes "%1.3f", damaged stamps too.
+    s.decimal = ',';
+    for (const double time :
+         {kTime, kTime + 1e-9, kTime - 0.0005 / 86400, kTime + 2.0, -kTime, 1e150, -1e150, 1e300}) {
+        TTelegram damaged = rec;
+        damaged.Time = time;
+        const double seconds = (time - kTime) * 86400.0;
+        const std::string d = FormatText("  d=%1.3fs  ", {seconds}, ',');
+        EXPECT_NE(Lines(damaged, kTime, 9)[0].find(d), std::string::npos) << d;
+    }
 }
 
 TEST_F(LineGeneratorTest, DecodedLinesOfTheFormats) {
