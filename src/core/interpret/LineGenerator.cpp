@@ -73,6 +73,32 @@ void AppendSeconds(std::string& out, double seconds, char decimal) {
     out[out.size() - 4] = decimal;
 }
 
+// The export line's numbers, each followed by the separator, gathered in a small buffer and
+// appended together: a telegram has some twenty of them.
+class ExportFields {
+  public:
+    ExportFields(std::string& out, char sep) : out_(out), sep_(sep) {}
+    ~ExportFields() { Flush(); }
+    ExportFields(const ExportFields&) = delete;
+    ExportFields& operator=(const ExportFields&) = delete;
+    void Add(std::int64_t v) {
+        if (n_ > sizeof buf_ - kMaxField) Flush();
+        n_ = static_cast<std::size_t>(std::to_chars(buf_ + n_, buf_ + sizeof buf_, v).ptr - buf_);
+        buf_[n_++] = sep_;
+    }
+    void Flush() {
+        out_.append(buf_, n_);
+        n_ = 0;
+    }
+
+  private:
+    static constexpr std::size_t kMaxField = 21;  // "-9223372036854775808" and the separator
+    std::string& out_;
+    char sep_;
+    char buf_[256];
+    std::size_t n_ = 0;
+};
+
 }  // namespace
 
 // The parts of the lines; a friend of the generator so the parts read its state directly.
@@ -514,11 +540,10 @@ void LineGenerator::Impl::ExportLine(LineGenerator& g) {
     std::string& out = g.out_;
     const TTelegram& r = g.rec_;
     const char sep = g.Settings().separator;
-    const auto field = [&out, sep](auto v) {
-        AppendNum(out, static_cast<std::int64_t>(v));
-        out.push_back(sep);
-    };
+    ExportFields fields(out, sep);
+    const auto field = [&fields](auto v) { fields.Add(static_cast<std::int64_t>(v)); };
     field(g.runningNumber_);
+    fields.Flush();
     out += g.SourceName(r);
     out.push_back(sep);
     out.push_back(sep);
@@ -536,6 +561,7 @@ void LineGenerator::Impl::ExportLine(LineGenerator& g) {
     out.push_back(sep);
     field(ms % 1000);
     field(r.Kind);
+    fields.Flush();
     StatusText(g, out);
     out.push_back(sep);
     if (g.frameLen_ == 0) return;
