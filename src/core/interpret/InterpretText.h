@@ -11,9 +11,9 @@ namespace vadrix {
 class TTextTable;
 
 // A number right-aligned in width, as AppendInt writes it; lines hold many small numbers, so
-// the digits are made in place and appended at once.
+// the digits and the blanks before them are made in place and appended at once.
 inline void AppendNum(std::string& out, std::int64_t v, int width = 0) {
-    char buf[24];
+    char buf[32];
     char* const end = buf + sizeof buf;
     char* p = end;
     std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
@@ -22,9 +22,12 @@ inline void AppendNum(std::string& out, std::int64_t v, int width = 0) {
         mag /= 10;
     } while (mag != 0);
     if (v < 0) *--p = '-';
-    const int len = static_cast<int>(end - p);
-    if (width > len) out.append(static_cast<std::size_t>(width - len), ' ');
-    out.append(p, static_cast<std::size_t>(len));
+    if (width <= static_cast<int>(sizeof buf)) {
+        while (end - p < width) *--p = ' ';
+    } else {
+        out.append(static_cast<std::size_t>(width - (end - p)), ' ');
+    }
+    out.append(p, static_cast<std::size_t>(end - p));
 }
 
 // Text n, or nothing for numbers outside the table.
