@@ -272,7 +272,7 @@ void RunCyclicCounters(Context& ctx, TEmSe& ch) {
         if (ch.SupervisionCountdown == 0) ch.SupervisionCountdown = 3 * ch.CycleCountdown;
     }
     if (ch.SupervisionCountdown > 0 && --ch.SupervisionCountdown == 0) {
-        LogEvent(ctx, ch, tx_code::kSupervision, 0);
+        LogEvent(ctx, ch, status::kSupervision, 0);
         ch.ReceivedStatus = kNoValidData;
     }
 }

@@ -37,7 +37,7 @@ void SetRts(Context& ctx, TEmSe& ch, bool on, bool logIt) {
     if (ch.Port == nullptr) return;
     ch.Port->SetRts(on);
     ch.Port->SetDtr(ch.P.RtsFunction < 4);
-    if (logIt && DirectVariant(ctx)) LogEvent(ctx, ch, tx_code::kRtsSwitched, on ? 1 : 0);
+    if (logIt && DirectVariant(ctx)) LogEvent(ctx, ch, status::kRtsSwitched, on ? 1 : 0);
 }
 
 // Mode 2 raises RTS for the transmission, mode 3 drops it.
@@ -264,7 +264,7 @@ void SetIdleLineState(Context& ctx, TEmSe& ch) {
 void LogEvent(Context& ctx, TEmSe& ch, std::uint8_t code, std::uint32_t value) {
     TTelegram rec{};
     rec.Status = code;
-    const bool lineEvent = code == tx_code::kRtsSwitched || code == status::kModemLines;
+    const bool lineEvent = code == status::kRtsSwitched || code == status::kModemLines;
     rec.Kind = lineEvent ? kind::kLineEvent : kind::kEvent;
     rec.Source = code == status::kModemLines ? ch.RxSource : ch.TxSource;
     WriteLe<std::uint32_t>(BytesOf(rec), offsetof(TTelegram, Station), value);
@@ -273,7 +273,7 @@ void LogEvent(Context& ctx, TEmSe& ch, std::uint8_t code, std::uint32_t value) {
 
 void LogText(Context& ctx, TEmSe& ch, std::string_view text) {
     TTelegram rec{};
-    rec.Status = tx_code::kText;
+    rec.Status = status::kFreeText;
     rec.Kind = kind::kEvent;
     rec.Source = ch.TxSource;
     const std::size_t n = std::min<std::size_t>({text.size(), 255, TTelegram::kMaxFrame - 1});

@@ -32,16 +32,13 @@ inline constexpr std::uint32_t kAnswer = 2;     // waiting for an answer
 inline constexpr std::uint32_t kFileBlock = 3;  // the next block of the transfer file
 }  // namespace await_state
 
-// Record codes written by the transmit side.
+// Record codes of the transmit side; its events take the codes the log names.
 namespace tx_code {
 inline constexpr std::uint8_t kNotOnLine = 21;  // kept off the line by the link test
 inline constexpr std::uint8_t kBitError = 27;   // one check-bit error put in on purpose
 inline constexpr std::uint8_t kSumError = 28;   // checksum error put in on purpose
-inline constexpr std::uint8_t kAnswerTimeout = 34;
-inline constexpr std::uint8_t kSupervision = 35;
+inline constexpr std::uint8_t kAnswerTimeout = status::kRunEnd;  // the answer wait ran out
 inline constexpr std::uint8_t kRepeated = 37;
-inline constexpr std::uint8_t kRtsSwitched = 50;
-inline constexpr std::uint8_t kText = 54;
 }  // namespace tx_code
 
 // The per-channel transmit step of every tick and of every completed received telegram.

@@ -237,7 +237,7 @@ TEST_F(Cyclic, TheRequestGoesOutAfterASecondThenEveryCycle) {
 
 TEST_F(Cyclic, WithoutAnswerTheSupervisionRunsOutAfterThreeCycles) {
     Ticks(130);
-    const auto events = Events(tx_code::kSupervision);
+    const auto events = Events(status::kSupervision);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].rec.Source, ch.TxSource);
     EXPECT_EQ(events[0].rec.Kind, kind::kEvent);
@@ -253,7 +253,7 @@ TEST_F(Cyclic, AnAnswerToEachRequestKeepsTheSupervisionQuiet) {
         if (SentEntries(ch).size() > before) Answer();
     }
     EXPECT_GE(RequestTicks().size(), 5u);
-    EXPECT_TRUE(Events(tx_code::kSupervision).empty());
+    EXPECT_TRUE(Events(status::kSupervision).empty());
 }
 
 TEST_F(Cyclic, ReceivedTelegramsDoNotHastenTheCycle) {

@@ -179,7 +179,7 @@ TEST_P(RtsFunction, SwitchesAndLogsRtsAroundATransmission) {
     EXPECT_EQ(port1.dtr, c.dtr);
 
     std::vector<std::uint32_t> values;
-    for (const auto& e : Events(tx_code::kRtsSwitched)) {
+    for (const auto& e : Events(status::kRtsSwitched)) {
         EXPECT_EQ(e.rec.Kind, kind::kLineEvent);
         EXPECT_EQ(e.rec.Source, ch.TxSource);
         values.push_back(testing::EventValue(e.rec));
@@ -203,7 +203,7 @@ TEST_F(Sequence, OutsideVariantTwoRtsIsNeitherSwitchedNorLogged) {
     ContinueTransmit(*tc, ch);
     ASSERT_EQ(port1.rtsAtWrite.size(), 1u);
     EXPECT_FALSE(port1.rtsAtWrite[0]);
-    EXPECT_TRUE(Events(tx_code::kRtsSwitched).empty());
+    EXPECT_TRUE(Events(status::kRtsSwitched).empty());
 }
 
 // --- Link-test switches -----------------------------------------------------------------
