@@ -44,11 +44,11 @@ struct ProgrammingDialogs {
         std::string_view caption, std::string_view prompt, std::string_view preset)>;
     using AskFile = std::function<std::optional<std::filesystem::path>(
         std::string_view title, const std::filesystem::path& start)>;
-    AskText askRange;
-    AskFile openFile;
-    AskFile saveFile;
+    AskText askRange{};
+    AskFile openFile{};
+    AskFile saveFile{};
     // Stands for the station parameter dialog: edits the block, true when it is to be saved.
-    std::function<bool(StationParamBlock&)> editStationParams;
+    std::function<bool(StationParamBlock&)> editStationParams{};
 };
 
 // The function items, numbered as their tags.
