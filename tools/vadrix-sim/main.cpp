@@ -22,6 +22,8 @@ struct Command {
 
 const std::vector<Command> kCommands = {
     {"echo", "send every byte straight back, as a loop-back plug does", Echo},
+    {"monitor", "the monitor device of variants 0 and 1 on a simulated link", Monitor},
+    {"station", "protocol stations of the direct variant, answering or polling", Station},
 };
 
 void Usage(std::FILE* to) {
