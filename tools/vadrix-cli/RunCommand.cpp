@@ -139,6 +139,9 @@ class RecordPrinter {
 
   private:
     void Print(const TTelegram& rec) {
+        // The frame layout is the one the channels were set up with when they opened, after
+        // the printer was made.
+        settings_.userDataOffset = ctx_.run.UserDataOffset;
         lines_.Prepare(settings_, rec, previousTime_, rec.SeqNo);
         std::vector<std::string> lines;
         for (std::string line = lines_.NextLine(); !line.empty(); line = lines_.NextLine())
