@@ -18,6 +18,7 @@ int UsageError(const char* command, const std::string& message);
 bool WantsHelp(const Words& words);
 
 int Echo(const Words& words);
+int Field(const Words& words);
 int Monitor(const Words& words);
 int Station(const Words& words);
 

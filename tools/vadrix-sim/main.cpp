@@ -22,6 +22,7 @@ struct Command {
 
 const std::vector<Command> kCommands = {
     {"echo", "send every byte straight back, as a loop-back plug does", Echo},
+    {"field", "a field device: system-operation terminal and parameter programming", Field},
     {"monitor", "the monitor device of variants 0 and 1 on a simulated link", Monitor},
     {"station", "protocol stations of the direct variant, answering or polling", Station},
 };
