@@ -117,6 +117,12 @@ void StationDevice::OnPoll(Station& s, int function) {
         LogDamage(link_);
         return;
     }
+    // A polled station sends what it holds back, a few telegrams at a time, as the program's
+    // own answering side sends its due items one after the other.
+    for (std::size_t i = 0; i < kBurst && !s.queue.empty(); ++i) SendNext(s, function);
+}
+
+void StationDevice::SendNext(Station& s, int function) {
     const Report r = std::move(s.queue.front());
     s.queue.pop_front();
     // Until the master restarts the numbering every telegram carries the reset number.

@@ -35,6 +35,7 @@ inline constexpr std::uint8_t kClearToggle = 0x20;
 inline constexpr std::uint8_t kAckNumber = 0x40;
 inline constexpr std::uint8_t kRepeatNumber = 0x80;
 inline constexpr std::size_t kQueueLimit = 30;  // telegrams a station holds back at most
+inline constexpr std::size_t kBurst = 3;        // telegrams a station sends on one poll at most
 
 // Short functions: 0 the general poll (to no station) and the announcement of a station with
 // data; 1 the poll of a station and its answer "nothing to send"; 2 and up the class polls.
@@ -71,6 +72,7 @@ class StationDevice : public SimDevice {
     void OnTelegram(const Heard& h);
     void OnGeneralPoll();
     void OnPoll(Station& s, int function);
+    void SendNext(Station& s, int function);
     void OnMasterTelegram(Station& s, const Heard& h);
     void Queue(Station& s, Report r);
     Station* Find(int address);
