@@ -136,6 +136,31 @@ TEST_F(ProgrammingTest, ADeviceThatSendsOnly100Of2048BytesLeavesLength100) {
     EXPECT_TRUE(view.imageStatus.starts_with("Image: E800-E863")) << view.imageStatus;
 }
 
+TEST_F(ProgrammingTest, WithTheTestFlagAShortReadIsOnlyLoggedAndTakenAsComplete) {
+    tc->run.TestMode = true;
+    device.stopAfter = 100;
+    Rebuild({.askRange = [](auto, auto, auto) { return std::optional<std::string>("E800-EFFF"); }});
+    pg->RunItem(PgItem::kReadDevice);
+    EXPECT_TRUE(view.Has("100 bytes received, incomplete"));
+    EXPECT_TRUE(view.Has("No answer (0 characters: )"));
+    EXPECT_FALSE(view.Has(Txt(txt::kCommandFailed)));
+    EXPECT_EQ(pg->Image().header.Length, 2048);
+}
+
+TEST_F(ProgrammingTest, ItemCaptionsSkipTheMenuSeparatorsAndLoseTheirAccelerators) {
+    tc->texts.ReplaceTxt(txt::kPgMenuBase + 9, "&Show image");
+    const std::vector<std::pair<PgItem, std::string>> expected = {
+        {PgItem::kStationParams, "Station parameters"},
+        {PgItem::kReadDevice, "Read device"},
+        {PgItem::kWriteDevice, "Write device"},
+        {PgItem::kReadFile, "Read file"},
+        {PgItem::kSaveFile, "Save file"},
+        {PgItem::kCompare, "Compare device with file"},
+        {PgItem::kShowImage, "Show image"},
+    };
+    for (const auto& [item, caption] : expected) EXPECT_EQ(pg->ItemCaption(item), caption);
+}
+
 TEST_F(ProgrammingTest, AWrongEchoFailsTheCommandUnlessTheTestFlagIsSet) {
     device.garbleEcho = true;
     EXPECT_FALSE(pg->SendCommand("IB\r"));
