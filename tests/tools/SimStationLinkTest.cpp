@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <regex>
+#include <set>
 #include <vector>
 
 #include "SimProcess.h"
@@ -16,6 +17,7 @@
 #include "ToolsQtApp.h"
 #include "app/Engine.h"
 #include "channel/Channel.h"
+#include "channel/Framer.h"
 #include "channel/LinkFields.h"
 #include "editors/SendControl.h"
 #include "runtime/EngineDriver.h"
@@ -241,6 +243,53 @@ TEST(SimStationLink, TheProgramPollsTheSimulatedStations) {
     EXPECT_EQ(counts[1], 0u);
     EXPECT_EQ(counts[2], program.Of(source::kS1).size());
     EXPECT_EQ(counts[3], 0u);
+}
+
+// The robustness soak: a third of the stations' frames come damaged. The program logs them
+// with their fault codes, keeps polling, and good telegrams keep coming through.
+TEST(SimStationLink, DamagedFramesAreLoggedAsFaultsAndThePollingGoesOn) {
+    testing::EnsureToolsQtApp();
+    testing::TempDir dir;
+    testing::SimProcess sim(
+        {"station", "--address", "5,7", "--seed", "9", "--interval", "300", "--faults", "0.3"},
+        (dir / "sim.log").string());
+    ASSERT_FALSE(sim.device().empty()) << sim.Log();
+    Program program(dir, Channel1, 1, sim.device());
+    ASSERT_TRUE(program.created);
+    ASSERT_TRUE(program.Start());
+
+    const auto faulty = [&] {
+        int n = 0;
+        for (const TTelegram& r : program.Of(source::kE1)) n += r.Status != status::kGood;
+        return n;
+    };
+    // Good data telegrams after the first fault: the exchange recovered.
+    const auto goodAfterFault = [&] {
+        int n = 0;
+        bool seenFault = false;
+        for (const TTelegram& r : program.Of(source::kE1)) {
+            seenFault = seenFault || r.Status != status::kGood;
+            n += seenFault && r.Status == status::kGood && r.FrameLen > 5;
+        }
+        return n;
+    };
+    const bool soaked =
+        testing::PumpUntil([&] { return faulty() >= 4 && goodAfterFault() >= 10; }, 25000);
+    program.Stop();
+    EXPECT_EQ(sim.Stop(), 0) << sim.Log();
+    ASSERT_TRUE(soaked) << Listing(program.tap.records) << sim.Log();
+
+    // Only the faults damage makes: no start byte (bytes behind a cut frame), wrong length,
+    // wrong end byte, wrong checksum, and the sequence errors of missing and repeated numbers.
+    const std::set<int> expected{rx_status::kNoStart,          rx_status::kLength,
+                                 rx_status::kNoStop,           rx_status::kFixedChecksum,
+                                 rx_status::kVariableChecksum, rx_status::kSequence};
+    for (const TTelegram& r : program.Of(source::kE1))
+        if (r.Status != status::kGood) {
+            EXPECT_TRUE(expected.count(r.Status)) << Listing({r});
+        }
+    EXPECT_EQ(program.ctx().log.ErrorCount(source::kS1), 0u);
+    EXPECT_NE(sim.Log().find("sent damaged"), std::string::npos) << sim.Log();
 }
 
 void SendTelegramForStation(TSendTelegram& t, int stationIndex, int telNo) {
