@@ -48,7 +48,7 @@ void AppendLine(std::string& out, std::string_view cp1252) {
     if (IsAscii(cp1252))
         out += cp1252;
     else
-        out += Cp1252ToUtf8(cp1252);
+        AppendCp1252AsUtf8(out, cp1252);
     out += '\n';
 }
 
@@ -333,9 +333,9 @@ class TextRenderer : public RecordRenderer {
         while (gen_.NextLine(out)) out += '\n';
         const bool wrote = out.size() != start;
         if (wrote && !IsAscii(std::string_view(out).substr(start))) {
-            const std::string utf8 = Cp1252ToUtf8(std::string_view(out).substr(start));
+            scratch_.assign(out, start);
             out.resize(start);
-            out += utf8;
+            AppendCp1252AsUtf8(out, scratch_);
         }
         if (wrote && !csv_) out += '\n';
         return gen_.PreviousTime();
@@ -345,6 +345,7 @@ class TextRenderer : public RecordRenderer {
     LineGenerator gen_;
     InterpretSettings s_;
     bool csv_;
+    std::string scratch_;
 };
 
 class JsonRenderer : public RecordRenderer {

@@ -239,16 +239,24 @@ std::vector<std::string> ParseCommaText(std::string_view text) {
     return items;
 }
 
+void AppendCp1252AsUtf8(std::string& out, std::string_view s) {
+    out.reserve(out.size() + s.size() + s.size() / 4);
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // Plain ASCII runs are copied whole; they are most of any line.
+        std::size_t run = i;
+        while (run < s.size() && static_cast<unsigned char>(s[run]) < 0x80) ++run;
+        out.append(s.data() + i, run - i);
+        if (run == s.size()) break;
+        const auto c = static_cast<unsigned char>(s[run]);
+        AppendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : c);
+        i = run + 1;
+    }
+}
+
 std::string Cp1252ToUtf8(std::string_view s) {
     std::string out;
-    out.reserve(s.size() + s.size() / 4);
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x80 && c < 0xA0)
-            AppendUtf8(out, kCp1252High[c - 0x80]);
-        else
-            AppendUtf8(out, c);
-    }
+    AppendCp1252AsUtf8(out, s);
     return out;
 }
 

@@ -77,6 +77,7 @@ std::vector<std::string> ParseCommaText(std::string_view text);
 
 // The texts are single-byte CP1252; the display and the terminal want UTF-8.
 std::string Cp1252ToUtf8(std::string_view s);
+void AppendCp1252AsUtf8(std::string& out, std::string_view s);
 // Characters CP1252 cannot hold become '?'.
 std::string Utf8ToCp1252(std::string_view s);
 // Whether s is well-formed UTF-8.

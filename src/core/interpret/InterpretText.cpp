@@ -1,6 +1,10 @@
 #include "interpret/InterpretText.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "app/TimeBase.h"
 #include "common/TextFormat.h"
@@ -13,14 +17,50 @@ std::string_view TextOrEmpty(const TTextTable& t, int n) {
     return n >= 0 && n < TTextTable::kCapacity ? t.Txt(n) : std::string_view{};
 }
 
+namespace {
+
+// Byte i of entry v is 1 when bit 7 - i of v is set: a byte's bits, most significant first.
+constexpr std::array<std::uint64_t, 256> kSpreadBits = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (unsigned v = 0; v < 256; ++v)
+        for (unsigned i = 0; i < 8; ++i)
+            if ((v >> (7 - i)) & 1) t[v] |= std::uint64_t{1} << (8 * i);
+    return t;
+}();
+
+// The characters of the low `bits` bits of v, most significant first, into buf (room for 32).
+void BitChars(char* buf, std::uint32_t v, int bits, const char bitChars[2]) {
+    const auto zero = static_cast<unsigned char>(bitChars[0]);
+    const auto one = static_cast<unsigned char>(bitChars[1]);
+    if constexpr (std::endian::native == std::endian::little) {
+        // Eight characters at a time: each byte of the word is the one or the zero character.
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        const int bytes = (bits + 7) / 8;
+        char all[32];
+        for (int k = bytes - 1, n = 0; k >= 0; --k, n += 8) {
+            const std::uint64_t set = kSpreadBits[(v >> (8 * k)) & 0xFF];
+            const std::uint64_t word = set * one + (kOnes - set) * zero;
+            std::memcpy(all + n, &word, sizeof word);
+        }
+        std::memcpy(buf, all + (bytes * 8 - bits), static_cast<std::size_t>(bits));
+    } else {
+        for (int b = bits - 1, n = 0; b >= 0; --b)
+            buf[n++] = static_cast<char>((v >> b) & 1 ? one : zero);
+    }
+}
+
+}  // namespace
+
 void AppendBits(std::string& out, std::uint32_t v, int bits, const char bitChars[2], int width) {
-    if (bits > 32) bits = 32;
+    bits = std::clamp(bits, 0, 32);
     // Made in place and appended at once: a line holds many of these.
     char buf[33];
-    int n = 0;
-    for (int b = bits - 1; b >= 0; --b) {
-        buf[n++] = bitChars[(v >> b) & 1];
-        if (b == 4 && bits > 4) buf[n++] = ' ';
+    BitChars(buf, v, bits, bitChars);
+    int n = bits;
+    if (bits > 4) {
+        std::memmove(buf + bits - 3, buf + bits - 4, 4);
+        buf[bits - 4] = ' ';
+        ++n;
     }
     if (width > n) out.append(static_cast<std::size_t>(width - n), ' ');
     out.append(buf, static_cast<std::size_t>(n));
