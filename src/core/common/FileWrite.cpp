@@ -17,6 +17,7 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 constexpr int kNameAttempts = 100;
 constexpr std::size_t kBufferBytes = 1 << 16;
+constexpr std::uint64_t kWriteBackBytes = 8 << 20;
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
 
@@ -108,6 +109,7 @@ bool FileReplacement::Begin() {
     Discard();
     failed_ = false;
     buffer_.clear();
+    written_ = writeBackFrom_ = 0;
     final_ = ResolveLinks(target_);
     if (final_.empty() || !final_.has_filename()) return false;
     const std::string stem = "." + final_.filename().string() + ".";
@@ -127,15 +129,35 @@ bool FileReplacement::Write(std::span<const std::uint8_t> bytes) {
 
 bool FileReplacement::Write(std::string_view text) {
     if (fd_ < 0 || failed_) return false;
+    // A large piece goes out as it is, without the copy into the buffer.
+    if (buffer_.empty() && text.size() >= kBufferBytes) return Put(text);
     buffer_.append(text);
     return buffer_.size() < kBufferBytes || Flush();
 }
 
 bool FileReplacement::Flush() {
     if (fd_ < 0 || failed_) return false;
-    failed_ = !WriteAll(fd_, buffer_.data(), buffer_.size());
+    const bool ok = Put(buffer_);
     buffer_.clear();
+    return ok;
+}
+
+bool FileReplacement::Put(std::string_view bytes) {
+    failed_ = !WriteAll(fd_, bytes.data(), bytes.size());
+    written_ += bytes.size();
+    StartWriteBack();
     return !failed_;
+}
+
+// A large file is sent on its way to the disk while it is still being written, so that the
+// sync before the rename waits only for the last part.
+void FileReplacement::StartWriteBack() {
+#ifdef __linux__
+    if (failed_ || written_ - writeBackFrom_ < kWriteBackBytes) return;
+    ::sync_file_range(fd_, static_cast<off_t>(writeBackFrom_),
+                      static_cast<off_t>(written_ - writeBackFrom_), SYNC_FILE_RANGE_WRITE);
+    writeBackFrom_ = written_;
+#endif
 }
 
 bool FileReplacement::Commit() {

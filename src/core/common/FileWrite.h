@@ -38,6 +38,8 @@ class FileReplacement {
 
   private:
     bool Flush();
+    bool Put(std::string_view bytes);
+    void StartWriteBack();
 
     std::filesystem::path target_;
     std::filesystem::path final_;
@@ -45,6 +47,8 @@ class FileReplacement {
     std::string buffer_;
     int fd_ = -1;
     bool failed_ = false;
+    std::uint64_t written_ = 0;        // bytes written to the temporary file
+    std::uint64_t writeBackFrom_ = 0;  // where the write-back not yet started begins
 };
 
 // The whole contents of a file at once through a replacement.
