@@ -2,6 +2,8 @@
 // Without --poll they answer the program's polling channel; with --poll they poll the
 // program's answering channel.
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -58,6 +60,10 @@ bool ReadAddresses(const std::vector<std::string>& values, std::vector<int>& out
             const auto n = cli::ParseNumber(word, 1, 127);
             if (!n) {
                 error = "--address takes station numbers from 1 to 127, not '" + word + "'";
+                return false;
+            }
+            if (std::find(out.begin(), out.end(), *n) != out.end()) {
+                error = "--address gives station " + word + " twice";
                 return false;
             }
             out.push_back(static_cast<int>(*n));
