@@ -12,7 +12,7 @@ int NextSeq(int seq) {
 
 namespace {
 
-// The first change comes soon after the start, the later ones about an interval apart.
+// About an interval apart, at random, so that the stations do not change in step.
 std::uint32_t NextChangeIn(std::mt19937& rng, std::uint32_t intervalMs) {
     const std::uint32_t half = std::max<std::uint32_t>(intervalMs / 2, 1);
     return std::uniform_int_distribution<std::uint32_t>(half, intervalMs + half)(rng);
@@ -28,7 +28,7 @@ void LogDamage(const StationLink& link) {
 StationDevice::StationDevice(SerialPort& port, const StationOptions& options)
     : link_(port, options.baud), options_(options), rng_(options.seed) {
     for (const int a : options.addresses) stations_.emplace_back(a);
-    link_.SetFaults(options.faults, options.seed ^ 0x5EEDu);
+    link_.SetFaults(options.faults, FaultSeed(options.seed));
     link_.SetHandler([this](const Heard& h) { OnTelegram(h); });
 }
 

@@ -42,7 +42,13 @@ inline constexpr std::size_t kBurst = 3;        // telegrams a station sends on 
 inline constexpr int kShortAnnounce = 0;
 inline constexpr int kShortPoll = 1;
 
+// The sequence number after seq: 1 follows 30, and the reset number 31 or none.
 int NextSeq(int seq);
+// The faults draw from a generator of their own, so that a seed gives the same values with
+// and without them.
+inline std::uint32_t FaultSeed(std::uint32_t seed) {
+    return seed ^ 0x5EEDu;
+}
 
 class StationDevice : public SimDevice {
   public:

@@ -37,7 +37,7 @@ TSendEntry ControlTelegram(int object, std::uint8_t value) {
 StationPoller::StationPoller(SerialPort& port, const StationOptions& options)
     : link_(port, options.baud), options_(options) {
     for (const int a : options.addresses) polled_.emplace_back(a);
-    link_.SetFaults(options.faults, options.seed ^ 0x5EEDu);
+    link_.SetFaults(options.faults, FaultSeed(options.seed));
     link_.SetHandler([this](const Heard& h) { OnTelegram(h); });
 }
 
