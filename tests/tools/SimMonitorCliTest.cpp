@@ -50,5 +50,38 @@ TEST(SimMonitorCli, RunShowsTheMonitoredLinkDecodedWithinSeconds) {
     EXPECT_EQ(sim.Stop(), 0) << sim.Log();
 }
 
+// Options and scenarios the simulator cannot use end it before it opens a line: exit 2 for
+// what the user wrote wrong, 1 for a file it cannot read, with the reason.
+TEST(SimMonitorCli, RefusesBadOptionsAndScenariosWithTheirReason) {
+    testing::TempDir dir;
+    dir.Write("bad.txt", "station 5 on E1\nmeasured 600\n");
+    struct Case {
+        std::string args;
+        int exitCode;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"--faults 2", 2, "--faults takes a share from 0 to 1, not '2'"},
+        {"--faults -0.1", 2, "--faults takes a share from 0 to 1"},
+        {"--seed x", 2, "--seed takes a number, not 'x'"},
+        {"--scenario " + (dir / "bad.txt").string(), 2, "bad.txt, line 2: a telegram needs"},
+        {"--scenario " + dir.path().string(), 1, "cannot read the scenario"},
+        {"--scenario " + (dir / "none.txt").string(), 1, "cannot read the scenario"},
+        {"extra", 2, "takes no arguments"},
+    };
+    for (const Case& c : cases) {
+        const std::string command = std::string(VADRIX_SIM) + " monitor --pty " + c.args + " 2>&1";
+        std::string output;
+        FILE* p = popen(command.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        char buf[1024];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) output.append(buf, n);
+        const int status = pclose(p);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitCode) << c.args;
+        EXPECT_NE(output.find(c.says), std::string::npos) << c.args << ": " << output;
+        EXPECT_EQ(output.find("pty: "), std::string::npos) << c.args << " opened a line";
+    }
+}
+
 }  // namespace
 }  // namespace vadrix

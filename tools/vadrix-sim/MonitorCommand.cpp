@@ -4,8 +4,6 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "MonitorDevice.h"
 #include "MonitorScenario.h"
@@ -54,19 +52,30 @@ bool ReadRate(const std::string& text, double& rate) {
     return ec == std::errc() && end == text.data() + text.size() && rate >= 0 && rate <= 1;
 }
 
-bool ReadScenario(const cli::CommandLine& args, MonitorScenario& scenario, std::string& error) {
+// A directory or an unreadable file gives false, never an exception.
+bool ReadWholeFile(const std::string& file, std::string& text) {
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    if (f == nullptr) return false;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    const bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+// The scenario of --scenario, or the built-in one: kExitOk, kExitFailed when the file
+// cannot be read, kExitUsage when its text is faulty.
+int ReadScenario(const cli::CommandLine& args, MonitorScenario& scenario, std::string& error) {
     const auto file = args.Value("--scenario");
-    if (!file) return ParseScenario(kDefaultScenario, scenario, error);
-    std::ifstream in(*file, std::ios::binary);
-    if (!in) {
+    if (!file) return ParseScenario(kDefaultScenario, scenario, error) ? kExitOk : kExitUsage;
+    std::string text;
+    if (!ReadWholeFile(*file, text)) {
         error = "cannot read the scenario " + *file;
-        return false;
+        return kExitFailed;
     }
-    std::stringstream text;
-    text << in.rdbuf();
-    if (ParseScenario(text.str(), scenario, error)) return true;
+    if (ParseScenario(text, scenario, error)) return kExitOk;
     error = *file + ", " + error;
-    return false;
+    return kExitUsage;
 }
 
 }  // namespace
@@ -98,7 +107,12 @@ int Monitor(const Words& words) {
     }
     options.fileOut = args.Value("--file-out").value_or("");
     MonitorScenario scenario;
-    if (!ReadScenario(args, scenario, error)) return UsageError("monitor", error);
+    if (const int read = ReadScenario(args, scenario, error); read == kExitUsage) {
+        return UsageError("monitor", error);
+    } else if (read != kExitOk) {
+        std::fprintf(stderr, "vadrix-sim monitor: %s\n", error.c_str());
+        return read;
+    }
 
     SimLine line;
     if (!line.Open(args, kMonitorLineSettings, error)) {
