@@ -11,12 +11,14 @@ int CheckIndex(int code3) {
     return (code3 >> 1) - 1;
 }
 int CheckCode(int index) {
-    return index < 0 ? 0 : ((index + 1) * 2) & 7;
+    // Only the low bits count; taking them first keeps a stray large index from overflowing.
+    return index < 0 ? 0 : (((index & 3) + 1) & 3) * 2;
 }
 
 std::uint8_t RoundByte(double v) {
     const double r = std::nearbyint(v);  // the default mode rounds halves to even
-    return static_cast<std::uint8_t>(r < 0 ? 0 : r > 255 ? 255 : r);
+    // A value that is no number (an unfinished entry) gives 0 like a negative one.
+    return static_cast<std::uint8_t>(!(r > 0) ? 0 : r > 255 ? 255 : r);
 }
 
 }  // namespace

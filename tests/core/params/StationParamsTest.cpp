@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace vadrix {
 namespace {
 
@@ -50,6 +52,34 @@ TEST(StationParams, CheckCodesAndRounding) {
     EXPECT_EQ(b[0], 239);
     EXPECT_EQ(b[2], 22);
     EXPECT_EQ(b[6], 127);
+}
+
+// Values that are no finite number, as an entry field can hand them over, give bytes at the
+// ends of their range rather than undefined conversions.
+TEST(StationParams, ValuesThatAreNoFiniteNumber) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    StationParamValues v;
+    v.rxMv = nan;
+    v.txMv = inf;
+    v.firstTime = -inf;
+    v.secondTime = nan;
+    StationParamBlock b{};
+    StationParamsFromValues(v, b);
+    EXPECT_EQ(b[2], 0);
+    EXPECT_EQ(b[3], 255);
+    EXPECT_EQ(b[6], 0);
+    EXPECT_EQ(b[7], 0);
+}
+
+// A check index far outside the list keeps the low bits the byte has room for.
+TEST(StationParams, LargeCheckIndexKeepsItsLowBits) {
+    StationParamValues v;
+    v.rxCheckIndex = std::numeric_limits<int>::max();  // low bits 3: code 0
+    v.txCheckIndex = 1372812384;                       // low bits 0: code 2
+    StationParamBlock b{};
+    StationParamsFromValues(v, b);
+    EXPECT_EQ(b[5], 0x20);
 }
 
 }  // namespace
