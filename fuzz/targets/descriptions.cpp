@@ -1,0 +1,52 @@
+// An object description file: read as at start or chosen by the user, looked up for every
+// telegram number and data kind, and used to interpret records.
+
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "interpret/Descriptions.h"
+#include "interpret/LineGenerator.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace vadrix;
+    const std::filesystem::path file = fuzz::WriteTemp("objects.txt", {data, size});
+    fuzz::FuzzContext fc;
+    Context& ctx = *fc;
+    Descriptions d;
+    if (!LoadDescriptions(ctx, d, file)) return 0;
+    fuzz::Require(d.PairCount() <= Descriptions::kMaxPairs, "at most 32000 pairs");
+    for (int telNo = 0; telNo < 1024; ++telNo)
+        for (int kind = 0; kind < 4; ++kind)
+            for (const bool sequenced : {false, true}) {
+                const int i = d.Find(telNo, kind, sequenced);
+                if (i < 0) continue;
+                fuzz::Require(d.Name(i).size() <= Descriptions::kMaxName, "a name fits 79");
+                d.Class(i);
+                d.Colours(i);
+            }
+
+    // Long telegrams of a few numbers through the line generator with the names.
+    LineGenerator lines(ctx, &d);
+    std::string line;
+    TTelegram rec{};
+    rec.Status = 40;
+    rec.Source = 3;
+    rec.Kind = 3;
+    rec.FrameLen = 16;
+    const std::uint8_t frame[] = {0x68, 0x0A, 0x0A, 0x68, 0x01, 0x21, 0x00, 0x00,
+                                  0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x00, 0x16};
+    std::copy(std::begin(frame), std::end(frame), rec.Frame);
+    for (const int telNo : {0, 1, 0x200, 0x201, 0x3FF})
+        for (int format = 2; format <= 8; ++format) {
+            InterpretSettings s = SettingsFromContext(ctx);
+            s.format = DisplayFormatFromNumber(format);
+            rec.TelNo = static_cast<std::uint16_t>(telNo);
+            rec.Frame[6] = static_cast<std::uint8_t>(telNo & 0xFF);
+            rec.Frame[7] = static_cast<std::uint8_t>(telNo >> 8);
+            lines.Prepare(s, rec, 0, 1);
+            for (line.clear(); lines.NextLine(line); line.clear()) {
+            }
+        }
+    return 0;
+}

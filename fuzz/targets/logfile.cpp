@@ -1,0 +1,80 @@
+// A log file: opened for reading (the dump, print and export path) and walked in every
+// display format from the first record to the last and back, then taken over as the live
+// log, which stores into it, walked and closed again.
+
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "interpret/LineGenerator.h"
+#include "log/TelLog.h"
+
+namespace {
+
+using namespace vadrix;
+
+// Fetches every line of the record under the cursor.
+void Interpret(LineGenerator& lines, const InterpretSettings& s, const TTelegram& rec,
+               std::int64_t number, double& previousTime, std::string& line) {
+    lines.Prepare(s, rec, previousTime, number);
+    const int expected = lines.LineCount(s, rec);
+    int made = 0;
+    for (line.clear(); lines.NextLine(line); line.clear()) {
+        fuzz::Require(line.size() <= LineGenerator::kMaxLine, "a line fits its 255 bytes");
+        ++made;
+    }
+    fuzz::Require(made >= expected, "the line count promised is made");
+    previousTime = lines.PreviousTime();
+}
+
+// Forward through every passing record in each format, as output does; then backwards.
+void WalkAllFormats(Context& ctx, TTelLog& log) {
+    if (!log.ViewOpen() && !log.OpenView()) return;
+    LineGenerator lines(ctx, nullptr);
+    std::string line;
+    const std::uint32_t count = log.RecordCount();
+    for (int format = 2; format <= 8; ++format) {
+        InterpretSettings s = SettingsFromLogHeader(ctx, log.Header());
+        s.format = DisplayFormatFromNumber(format);
+        s.timeLine = format % 2 == 0;
+        double previousTime = 0;
+        log.ViewToStart();
+        std::uint32_t seen = 0;
+        for (bool any = log.Passes() || log.NextPassing(); any; any = log.NextPassing()) {
+            Interpret(lines, s, log.ViewRecord(), ++seen, previousTime, line);
+            fuzz::Require(seen <= count + 1, "the forward walk ends after the newest record");
+        }
+    }
+    log.ViewToEnd();
+    std::uint32_t back = 0;
+    while (log.PrevPassing())
+        fuzz::Require(++back <= count + 1, "the backward walk ends at the oldest record");
+    log.ViewToStart();
+    log.Move(static_cast<int>(count / 2) + 1);
+    log.Move(-static_cast<int>(count));
+    log.CloseView();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::filesystem::path file = fuzz::WriteTemp("fuzz.lg8", {data, size});
+    fuzz::FuzzContext fc;
+    Context& ctx = *fc;
+    ctx.general.LogSize = 1;
+    if (ctx.log.OpenForReading(file)) {
+        WalkAllFormats(ctx, ctx.log);
+        ctx.log.Close();
+    }
+    // The same file chosen as the live log: it is written from here on.
+    if (ctx.log.Open(file, false, OpenIntent::kChosenFile)) {
+        TTelegram rec{};
+        rec.Status = 40;
+        rec.Source = 1;
+        rec.Kind = 3;
+        ctx.log.Store(rec);
+        WalkAllFormats(ctx, ctx.log);
+        ctx.log.Close();
+    }
+    return 0;
+}

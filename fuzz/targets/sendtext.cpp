@@ -1,0 +1,51 @@
+// The send telegram and send list text files: read into a default item as the editors'
+// open command does, previewed as composed, and written out again.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "app/SendDefaults.h"
+#include "editors/SendListRows.h"
+#include "editors/SendTextFile.h"
+#include "transmit/Compose.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace vadrix;
+    FuzzedDataProvider in(data, size);
+    static constexpr char kSeparators[] = {';', '\t', ',', ' '};
+    const bool list = in.ConsumeBool();
+    const char sep = in.PickValueInArray(kSeparators);
+    const std::string content = in.ConsumeRemainingBytesAsString();
+    const std::filesystem::path file = fuzz::WriteTemp(
+        "send.txt", {reinterpret_cast<const std::uint8_t*>(content.data()), content.size()});
+    std::string text;
+    if (!ReadTextFile(file, text)) return 0;
+
+    fuzz::FuzzContext fc;
+    Context& ctx = *fc;
+    SetDefaultSendTelegrams(ctx);
+    SetDefaultSendLists(ctx);
+    TTelegram out{};
+    if (!list) {
+        TSendTelegram& t = ctx.sendTelegrams.Items[0];
+        if (!ApplyTelegramFileText(text, sep, t)) return 0;
+        ComposePreview(ctx, ctx.emse1, t, out);
+        TelegramFileText(t, sep);
+        return 0;
+    }
+    TSendList& l = ctx.sendLists.Items[0];
+    if (!ApplyListFileText(text, sep, l)) return 0;
+    CountActiveRows(l);
+    TSendHeader head = l.Head;
+    for (int r = 1; r <= kSendListRows; r += 41) {
+        head.Entry = l.Row(r);
+        ComposePreview(ctx, ctx.emse1, TelegramDefinition{head}, out);
+    }
+    ListFileText(l, sep);
+    CanPasteRows(text, sep);
+    PasteRows(l, 1 + static_cast<int>(size % kSendListRows), text, sep);
+    return 0;
+}
