@@ -29,7 +29,7 @@ constexpr int kConfigBlockBytes = 16;
 constexpr std::uint8_t kBitsContent = 0x02;
 constexpr std::uint8_t kWordsContent = 0x03;
 // A frame whose next byte is this late is given up.
-constexpr std::uint32_t kInputGapMs = 200;
+constexpr std::int32_t kInputGapMs = 200;
 constexpr std::size_t kSendQueueLimit = 32;
 constexpr std::size_t kMaxTextBytes = 200;
 
@@ -178,7 +178,7 @@ void MonitorDevice::Start(std::uint32_t nowMs) {
 void MonitorDevice::Tick(std::uint32_t nowMs) {
     nowMs_ = nowMs;
     if (!started_) Start(nowMs);
-    if (!input_.empty() && !Reached(lastInputMs_ + kInputGapMs, nowMs)) {
+    if (!input_.empty() && static_cast<std::int32_t>(nowMs - lastInputMs_) > kInputGapMs) {
         SimLog("incomplete frame of %zu bytes dropped", input_.size());
         input_.clear();
     }
@@ -464,7 +464,8 @@ void MonitorDevice::Damage(OnLine& t, int line) {
 
     const int wasCount = t.count;
     const auto changeCount = [&] {
-        if (faults_() % 2 == 0) {
+        // The count is one byte in the frame: the longest telegram can only lose a bit.
+        if (faults_() % 2 == 0 || t.count >= 255) {
             // The device missed the last bit.
             SetBitAt(t.payload, t.count - 1, false);
             --t.count;
