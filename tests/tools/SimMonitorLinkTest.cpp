@@ -13,6 +13,7 @@
 #include "app/Engine.h"
 #include "channel/Channel.h"
 #include "channel/Framer.h"
+#include "editors/SendControl.h"
 #include "runtime/EngineDriver.h"
 #include "runtime/QtClock.h"
 #include "runtime/QtEventLoop.h"
@@ -147,6 +148,40 @@ TEST(SimMonitorLink, WithoutSwitchTTheAnswerEndsTheWaitUnstored) {
         << sim.Log();
     EXPECT_EQ(link.ctx->emse1.AwaitState, 0u);
     EXPECT_FALSE(link.Received(rx_status::kDeviceKind1));
+    for (const TTelegram& r : link.sink.records)
+        EXPECT_NE(r.Status, tx_code::kAnswerTimeout) << "the program's answer wait ran out";
+}
+
+// The program's telegrams go out through the device on line S: each comes back as a line-S
+// telegram and is answered, so that the program never waits out its answer time.
+TEST(SimMonitorLink, TheProgramsTelegramsComeBackOnLineS) {
+    testing::EnsureToolsQtApp();
+    testing::TempDir dir;
+    testing::SimProcess sim({"monitor", "--scenario", dir.Write("quiet.txt", "").string()},
+                            (dir / "sim.log").string());
+    ASSERT_FALSE(sim.device().empty()) << sim.Log();
+    MonitoredLink link(sim.device(), false);
+    ASSERT_TRUE(testing::PumpUntil([&] { return link.TextArrived("configured: "); }, 5000))
+        << sim.Log();
+    TSendTelegram& t = link.ctx->sendTelegrams.Items[0];
+    t.Head.Send = source::kS1;
+    t.Head.AnzT = 3;
+    t.Head.WZt = 100;
+    t.Head.Entry.TelNr = 777;
+    t.Head.Entry.Da = 1;
+    ASSERT_TRUE(RequestSend(*link.ctx, t.Head));
+    // Records of the telegram: what the program sent (it keeps the type as the class) and
+    // what the device reported back.
+    const auto count = [&](bool reported) {
+        int n = 0;
+        for (const TTelegram& r : link.sink.records)
+            if (r.Kind == kind::kVariable && r.TelNo == 777 && r.Source == source::kS1 &&
+                r.Status == rx_status::kGood && (r.InfoClass == 0) == reported)
+                ++n;
+        return n;
+    };
+    ASSERT_TRUE(testing::PumpUntil([&] { return count(true) == 3; }, 10000)) << sim.Log();
+    EXPECT_EQ(count(false), 3);
     for (const TTelegram& r : link.sink.records)
         EXPECT_NE(r.Status, tx_code::kAnswerTimeout) << "the program's answer wait ran out";
 }
