@@ -71,7 +71,7 @@ Bytes SeqControl(std::uint8_t station, std::uint8_t value) {
     return testing::Variable({station, 0, 0x01, 0x02 | (2 << 2), value, 0});
 }
 
-class StationFixture : public ::testing::Test {
+class SimStationAnswers : public ::testing::Test {
   protected:
     // Stations 5 and 7; their values change only once a minute, so that the queues hold
     // just the three telegrams of the start.
@@ -96,7 +96,7 @@ class StationFixture : public ::testing::Test {
     std::unique_ptr<sim::StationDevice> device;
 };
 
-TEST_F(StationFixture, AnswersPollsOfItsOwnStationsAndIgnoresOthers) {
+TEST_F(SimStationAnswers, AnswersPollsOfItsOwnStationsAndIgnoresOthers) {
     Start();
     // A general poll: one station with data announces itself with its address.
     std::vector<Out> got = Answer(Fixed(0x00, 0x00));
@@ -142,7 +142,7 @@ TEST_F(StationFixture, AnswersPollsOfItsOwnStationsAndIgnoresOthers) {
     EXPECT_EQ(got[0].station, 7);
 }
 
-TEST_F(StationFixture, NumbersAfterARestartAndRepeatsWhatTheMasterAsksFor) {
+TEST_F(SimStationAnswers, NumbersAfterARestartAndRepeatsWhatTheMasterAsksFor) {
     Start({5});
     EXPECT_TRUE(Answer(Restart(5)).empty());
     port.writes.clear();
@@ -162,7 +162,7 @@ TEST_F(StationFixture, NumbersAfterARestartAndRepeatsWhatTheMasterAsksFor) {
     EXPECT_TRUE(Answer(SeqControl(7, sim::kRepeatNumber | 2)).empty());
 }
 
-TEST_F(StationFixture, AsksForAnAcknowledgementAtTheAcknowledgedNumber) {
+TEST_F(SimStationAnswers, AsksForAnAcknowledgementAtTheAcknowledgedNumber) {
     options.intervalMs = 10;  // plenty of data
     options.addresses = {5};
     options.seed = 3;
@@ -188,7 +188,7 @@ TEST_F(StationFixture, AsksForAnAcknowledgementAtTheAcknowledgedNumber) {
     EXPECT_FALSE(got[0].toggle);
 }
 
-TEST_F(StationFixture, FaultsDamageEveryFrameInAllThreeWaysAndTheSeedRepeatsARun) {
+TEST_F(SimStationAnswers, FaultsDamageEveryFrameInAllThreeWaysAndTheSeedRepeatsARun) {
     const auto run = [](std::uint32_t seed, double faults) {
         testing::FakeSerialPort line;
         OpenQuietly(line);
@@ -227,7 +227,7 @@ TEST_F(StationFixture, FaultsDamageEveryFrameInAllThreeWaysAndTheSeedRepeatsARun
 }
 
 // The polling master.
-class PollerFixture : public ::testing::Test {
+class SimStationPolls : public ::testing::Test {
   protected:
     void SetUp() override {
         OpenQuietly(port);
@@ -256,7 +256,7 @@ class PollerFixture : public ::testing::Test {
     std::uint32_t now = 0;
 };
 
-TEST_F(PollerFixture, PollsEachStationAndPollsASilentOneOnceMore) {
+TEST_F(SimStationPolls, PollsEachStationAndPollsASilentOneOnceMore) {
     // The general poll, then after the announcement wait the first station.
     std::vector<Out> got = Until(0);
     ASSERT_EQ(got.size(), 1u);
@@ -288,7 +288,7 @@ TEST_F(PollerFixture, PollsEachStationAndPollsASilentOneOnceMore) {
     EXPECT_EQ(got[0].station, 7);
 }
 
-TEST_F(PollerFixture, RestartsAcknowledgesAndAsksForMissingAndFaultyTelegrams) {
+TEST_F(SimStationPolls, RestartsAcknowledgesAndAsksForMissingAndFaultyTelegrams) {
     Until(sim::kAnnounceWaitMs);  // station 5 is being polled
     // The reset number: the master restarts the station's numbering.
     std::vector<Out> got = Hear(Long(5, 31, 1, 300));
@@ -327,7 +327,7 @@ TEST_F(PollerFixture, RestartsAcknowledgesAndAsksForMissingAndFaultyTelegrams) {
 
 // Noise on the line, in blocks of every size, neither crashes the stations nor the master
 // nor makes them answer anything but sound frames.
-TEST(StationNoise, RandomBytesAreTakenApartWithoutHarm) {
+TEST(SimStationNoise, RandomBytesAreTakenApartWithoutHarm) {
     std::mt19937 rng(42);
     testing::FakeSerialPort a, b;
     OpenQuietly(a);
