@@ -41,9 +41,11 @@ void LineGenerator::Impl::Duration(LineGenerator& g, std::string& out, std::int6
 void LineGenerator::Impl::TimeTelegram(LineGenerator& g, std::string& out) {
     AppendBits(out, Data(g, 0), 8, g.Settings().bitChars);
     AppendBits(out, Data(g, 1), 8, g.Settings().bitChars);
-    std::int64_t ticks = Data(g, 2) + 256 * Data(g, 3);
-    if ((g.rec_.LenCode & 7) == 6) ticks += 65536 * (Data(g, 4) >> 4);
-    Duration(g, out, ticks * 10);
+    // Ticks of 10 ms; the longer telegram adds the millisecond digit in the upper half of the
+    // last byte, as the composer puts it there.
+    std::int64_t ms = 10 * (Data(g, 2) + 256 * Data(g, 3));
+    if ((g.rec_.LenCode & 7) == 6) ms += Data(g, 4) >> 4;
+    Duration(g, out, ms);
     AppendBits(out, Data(g, 4) & 0x0F, 4, g.Settings().bitChars);
 }
 

@@ -202,6 +202,12 @@ TEST_F(LineGeneratorTest, DecodedLinesOfTheFormats) {
          {0x81, 0x42, 0x64, 0, 0x3C},
          "   1000 0001   0100 0010" + R(FormatText(T(txt::kDurationFormat), {0, 1.0}), 24) +
              "        1100"},
+        // the longer one: 1000 ms and the millisecond digit 7 from the upper half
+        {DisplayFormat::afLog,
+         {5, 100, 0, 6},
+         {0x81, 0x42, 0x64, 0, 0x7C, 0, 0, 0, 0},
+         "   1000 0001   0100 0010" + R(FormatText(T(txt::kDurationFormat), {0, 1.007}), 24) +
+             "        1100"},
         // values by telegram number
         {DisplayFormat::afLog, {5, 600, 1, 3, 1}, {200, 1}, R("-56=-22" + pct, 12)},
     };
