@@ -29,6 +29,11 @@ int BaudOrFallback(int baud) {
 std::uint32_t AddrBytesOf(const TChannelBlock& p, int source) {
     return p.AddrBytes[std::clamp(source, 1, 4) - 1];
 }
+// The line an envelope frame reports; anything else counts as line 1.
+int EnvelopeLine(const TTelegram& t) {
+    const std::uint8_t line = t.Frame[5];
+    return line >= 1 && line <= 3 ? line : 1;
+}
 const TLineParams& LineOf(const TChannelBlock& p, int source) {
     return p.Line[std::clamp(source, 1, 3) - 1];
 }
@@ -227,6 +232,9 @@ void CheckFrame(Context& ctx, TEmSe& ch) {
         if (t.Status == rx_status::kGood) FillLinkFields(t, layout);
         return;
     }
+    // A monitored telegram names its line, whose address bytes place its fields.
+    if (IsEnvelopeVariant(layout.protocolVariant) && t.FrameLen > 5 && t.Frame[4] == 2)
+        t.DataShift = AddressShift(AddrBytesOf(ch.P, EnvelopeLine(t)));
     FillLinkFields(t, layout);
     std::uint8_t code = VariableFrameStatus(t);
     // The frame ended with the block the line error came with.
@@ -290,8 +298,7 @@ int EnvelopeDataBits(std::uint8_t lenCode, int addressBytes) {
 
 std::uint8_t CheckEnvelope(const Context& ctx, TEmSe& ch) {
     TTelegram& t = ch.RxTel;
-    const std::uint8_t line = t.Frame[5];
-    t.Source = line >= 1 && line <= 3 ? line : 1;
+    t.Source = static_cast<std::uint8_t>(EnvelopeLine(t));
     std::uint8_t s = t.Frame[6] != 0 ? t.Frame[6] : rx_status::kGood;
     if (t.Frame[4] != 2) {
         t.Kind = kind::kNoTelegram;

@@ -71,6 +71,27 @@ TEST_F(ReceptionTest, EnvelopeLineByteSetsTheSource) {
     }
 }
 
+// Each line has its own address bytes: a line without one sends 8 bits fewer, and its fields
+// sit a byte earlier.
+TEST_F(ReceptionTest, EnvelopeFieldsFollowTheAddressBytesOfTheirOwnLine) {
+    Start(1);
+    Ch().P.AddrBytes[2] = 0;  // line E2
+    const Bytes link = LongPayload(9, 0, 0, 0x2A5, 0x5A);
+    Bytes bits(link.begin() + 1, link.end());  // no station byte
+    bits.resize(16, 0);
+    AppendCheckBits(bits, 41, 2);
+    bits.resize((41 + 2 + 7) / 8);
+    Feed(Envelope(2, 3, 0, 43, bits));
+    EXPECT_EQ(Last().Status, 40);
+    EXPECT_EQ(Last().DataShift, -1);
+    EXPECT_EQ(Last().TelNo, 0x2A5);
+    // Line E1 still has its address byte.
+    Feed(Envelope(2, 1, 0, 51, MonitoredBits(2, 7, 0, 0, 0x1C3)));
+    EXPECT_EQ(Last().DataShift, 0);
+    EXPECT_EQ(Last().Station, 7);
+    EXPECT_EQ(Last().TelNo, 0x1C3);
+}
+
 TEST_F(ReceptionTest, DeviceTextMovesToTheFrameStart) {
     Start(1);
     Feed(Envelope(0, 1, 0, 0, {3, 'a', 'b', 'c'}));
