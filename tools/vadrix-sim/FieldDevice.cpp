@@ -16,6 +16,9 @@ namespace {
 
 constexpr std::uint8_t kAck = 0x06;
 constexpr std::uint32_t kTickUs = 5000;
+// Output may run this far ahead of the line, as a UART's buffer holds it, so that a short
+// stall of the simulator does not leave a gap the program takes for the end of a transfer.
+constexpr std::uint64_t kAheadUs = 100000;
 constexpr std::uint32_t kAfterReadMs = 60;   // the line rests before the answer after data
 constexpr std::uint32_t kAfterWriteMs = 20;  // and after the last handshake of a write
 constexpr std::size_t kMaxTransfer = 0x2000;
@@ -243,15 +246,17 @@ void FieldDevice::Release(std::uint32_t nowMs) {
     while (!out_.empty()) {
         const Step& s = out_.front();
         if (s.kind == Step::Kind::kByte) {
-            if (lineFreeUs_ > nowUs) break;
+            if (lineFreeUs_ > nowUs + kAheadUs) break;
             batch.push_back(s.byte);
             lineFreeUs_ += CharTimeUs(lineMode_);
         } else if (s.kind == Step::Kind::kMode) {
             flush();
-            // The character format changes only once the last character has left.
-            if (port_.OutputPending() > 0 || lineFreeUs_ > nowUs) break;
+            // The character format changes once the port has sent what it was given; the
+            // program has those characters by then, so the new format starts at once.
+            if (port_.OutputPending() > 0) break;
             port_.Apply(s.mode);
             lineMode_ = s.mode;
+            lineFreeUs_ = nowUs;
         } else {
             flush();
             if (!pauseUntil_) pauseUntil_ = nowMs + s.ms;

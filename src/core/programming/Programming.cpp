@@ -321,7 +321,8 @@ bool Programming::SendBinaryWithEcho() {
             ctx_.clock.Sleep(kWriteSleepMs);
             Pause(kWriteEventsMs, kWriteEventsMs);
         }
-        if (ctx_.clock.MsCounter() - lastTraffic >= kWriteIdleMs) break;
+        // Bytes that arrived during the pause are traffic, however long the pause took.
+        if (ring_.Count() == 0 && ctx_.clock.MsCounter() - lastTraffic >= kWriteIdleMs) break;
     }
     SetMode(kPgTextMode);
     const int result = mismatch               ? txt::kTransferMismatch

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class ScriptedDevice : public FakeSerialPort {
     bool answers = true;                          // false: no answer lines
     bool garbleEcho = false;                      // echoes the command letters wrongly
     std::optional<std::size_t> spoilWriteEchoAt;  // echo of this "fp" byte is wrong
+    std::function<void()> onPass;                 // runs as each chunk of the reply arrives
     static constexpr std::size_t kBytesPerPass = 20;
 
   private:
@@ -111,6 +113,7 @@ class ScriptedDevice : public FakeSerialPort {
             chunk.push_back(outbox_.front());
             outbox_.pop_front();
         }
+        if (onPass) onPass();
         Inject(chunk);
         if (outbox_.empty())
             pumping_ = false;

@@ -220,6 +220,14 @@ TEST_F(WriteTest, TheImageGoesOutInBlocksOf100WithItsEchoChecked) {
     EXPECT_EQ(tc.ui.messages[0].buttons, MessageButtons::kYesNo);
 }
 
+TEST_F(WriteTest, EchoesThatArriveDuringALongPauseKeepTheTransferGoing) {
+    SetImage(0x1000, 250, 5);
+    device.onPass = [this] { tc.clock.Advance(60); };  // the program was held up meanwhile
+    pg->RunItem(PgItem::kWriteDevice);
+    EXPECT_TRUE(view.Has("250 bytes echoed, complete"));
+    EXPECT_FALSE(pg->ErrorFlag());
+}
+
 TEST_F(WriteTest, AWrongEchoIsAMismatchAndTheDeviceIsStillReleased) {
     SetImage(0x1000, 120, 5);
     device.spoilWriteEchoAt = 7;
