@@ -23,6 +23,7 @@
 #include "log/SendFile.h"
 #include "log/TelLog.h"
 #include "params/StationParams.h"
+#include "programming/FwpFile.h"
 #include "support/Frames.h"
 #include "transmit/Compose.h"
 
@@ -294,6 +295,19 @@ void StationParamSeeds() {
     Seed("stationparams", seed);
 }
 
+void FwpSeeds() {
+    const std::filesystem::path file = fuzz::TempFolder() / "seed.fwp";
+    auto image = std::make_unique<FwpImage>();
+    for (const auto& [start, length] :
+         {std::pair{0xE800, 64}, std::pair{0xEFF0, 16}, std::pair{0, 0}}) {
+        image->header.Start = static_cast<std::uint16_t>(start);
+        image->header.Length = static_cast<std::uint16_t>(length);
+        for (int i = 0; i < length; ++i)
+            image->data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 37 + 5);
+        if (WriteFwpFile(file, *image)) Seed("fwp", ReadAll(file));
+    }
+}
+
 // Timed text lines 'MILLISECONDS HEXBYTES' and the same bytes raw.
 void ImportSeeds() {
     for (int variant = 0; variant <= 2; ++variant) {
@@ -377,6 +391,7 @@ int main(int argc, char** argv) {
     SendTextSeeds();
     FilterSeeds();
     StationParamSeeds();
+    FwpSeeds();
     ImportSeeds();
     SetupSeeds();
     return 0;
