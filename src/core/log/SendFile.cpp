@@ -10,6 +10,7 @@
 #include "app/DataFiles.h"
 #include "common/FileWrite.h"
 #include "common/TextIds.h"
+#include "editors/SendListRows.h"
 #include "log/SendFileLayout.h"
 
 namespace vadrix {
@@ -43,7 +44,11 @@ void TakeOver(Context& ctx, std::span<const std::uint8_t> file) {
     TakeOverChannelBlock(ctx.emse1.P, Part(bytes, layout->Header.Channel1, *layout));
     TakeOverChannelBlock(ctx.emse2.P, Part(bytes, layout->Header.Channel2, *layout));
     TakeOverSized(ctx.sendTelegrams, Part(bytes, layout->Telegrams, *layout));
-    TakeOverSized(ctx.sendLists, Part(bytes, layout->Lists, *layout));
+    if (TakeOverSized(ctx.sendLists, Part(bytes, layout->Lists, *layout))) {
+        // The counts of rows in use follow the rows, as after editing: the scheduler steps
+        // through rows 1 to LastActive, so a stored count must not send it past row 400.
+        for (TSendList& l : ctx.sendLists.Items) CountActiveRows(l);
+    }
 }
 
 void RefreshChannelDisplays(Context& ctx) {

@@ -121,6 +121,24 @@ TEST_F(SendFileTest, EveryInstanceHasItsOwnDefaultFile) {
     EXPECT_TRUE(tc.ui.messages.empty());
 }
 
+// The row counts stored with a list are taken from its rows: a count past row 400 would
+// send the scheduler outside the list.
+TEST_F(SendFileTest, RowCountsOfTheListsFollowTheirRows) {
+    TSendList& l = tc->sendLists.Items[3];
+    l.Row(2).Akt = 1;
+    l.Row(9).Akt = 1;
+    l.LastActive = 83902201;
+    l.ActiveCount = -5;
+    const auto file = dir.path() / "counts.st8";
+    ASSERT_TRUE(SaveSendFile(*tc, file));
+
+    TestContext other;
+    other->run.DataDirectory = dir.path();
+    ASSERT_TRUE(LoadSendFile(*other, file));
+    EXPECT_EQ(other->sendLists.Items[3].LastActive, 9);
+    EXPECT_EQ(other->sendLists.Items[3].ActiveCount, 2);
+}
+
 TEST_F(SendFileTest, PartsWithWrongSizeWordsAreSkipped) {
     Change(*tc);
     const auto file = dir.path() / "parts.st8";
