@@ -43,7 +43,12 @@ void HandleSeqTelegrams(TEmSe& ch, const LinkLayout& l, TStationState& st) {
     if (t.TelNo == kTelSeqControl) {
         const std::uint8_t v = DataByte(t, l, 0);
         const std::uint8_t n = v & 31;
-        if (v & 0x20) st.W2 = 0;
+        // The master's acknowledgement of the toggle: the station's toggle bit clears, else
+        // it would stay set on every telegram once the stop number was reached.
+        if (v & 0x20) {
+            st.W2 = 0;
+            st.W4 = 0;
+        }
         if (n >= 1 && n <= 30) {
             if (v & 0x80) ch.PendRepeat = n;
             if (v & 0x40) st.W3 = n;

@@ -81,10 +81,9 @@ struct TEmSe {
     std::int32_t PollIndex = 0;       // table index of the station polled
     std::int32_t ClassPollIndex = 0;  // round-robin index of the class polls
     std::int32_t RememberedStation = 0;
-    std::uint32_t LastRequestNo = 0;  // low five bits of the last repeat request served
     std::uint8_t ReceivedStatus = 40;  // 31 once the cyclic supervision ran out
-    float SendBitTimeMs = 0;  // one bit of the send line of the monitor device
-    float SendGapMs = 0;      // (Mv + 20) bit times / 10 on that line
+    float SendBitTimeMs = 0;           // one bit of the send line of the monitor device
+    float SendGapMs = 0;               // (Mv + 20) bit times / 10 on that line
 
     // Reception side of the simulation: reply requests the transmit side serves.
     std::int32_t StationIdx = 0;
@@ -110,14 +109,14 @@ struct TEmSe {
 };
 
 // The link-test flags: switches of the link-test window that transmission and reception read.
-inline constexpr int kLinkTestNoSequence = 0;      // no sequence numbers in composed telegrams
-inline constexpr int kLinkTestNotOnLine = 1;       // composed telegrams are logged, not sent
-inline constexpr int kLinkTestExplicitControl = 2;  // control byte taken as entered
-inline constexpr int kLinkTestNoAck = 3;           // no acknowledgement requests
-inline constexpr int kLinkTestToggle = 4;          // 32 added to the control byte
-inline constexpr int kLinkTestIgnoreCycle = 5;     // telegram 0x200 is marked, not answered
+inline constexpr int kLinkTestNoSequence = 0;           // no sequence numbers in composed telegrams
+inline constexpr int kLinkTestNotOnLine = 1;            // composed telegrams are logged, not sent
+inline constexpr int kLinkTestExplicitControl = 2;      // control byte taken as entered
+inline constexpr int kLinkTestNoAck = 3;                // no acknowledgement requests
+inline constexpr int kLinkTestToggle = 4;               // 32 added to the control byte
+inline constexpr int kLinkTestIgnoreCycle = 5;          // telegram 0x200 is marked, not answered
 inline constexpr int kLinkTestCorruptShortRequest = 6;  // short requests to a station spoiled
-inline constexpr int kLinkTestEmptyAck = 7;        // a general poll gets the empty acknowledgement
-inline constexpr int kLinkTestCorrupt = 8;         // every telegram spoiled before sending
+inline constexpr int kLinkTestEmptyAck = 7;  // a general poll gets the empty acknowledgement
+inline constexpr int kLinkTestCorrupt = 8;   // every telegram spoiled before sending
 
 }  // namespace vadrix

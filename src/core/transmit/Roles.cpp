@@ -43,7 +43,8 @@ bool ServeRequestSlots(Context& ctx, TEmSe& ch) {
         if (*slot == 0) continue;
         const std::uint32_t code = *slot;
         *slot = 0;
-        if (slot == &ch.PendRepeat) ch.LastRequestNo = code & 31;
+        // The repeated telegram will arrive out of order; reception knows it by this number.
+        if (slot == &ch.PendRepeat) ch.ExpectSeq = static_cast<std::int32_t>(code & 31);
         RequestCode(ctx, ch, code);
         return true;
     }

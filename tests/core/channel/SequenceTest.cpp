@@ -50,6 +50,17 @@ TEST_F(SequenceTest, MissingTelegramAsksForARepeat) {
     EXPECT_EQ(LastSeq(), 6);
 }
 
+// The repeat asked for arrives after later numbers: it is the awaited one, not an error, once.
+TEST_F(SequenceTest, TheAwaitedRepeatArrivesWithItsOwnCode) {
+    Receive(4);
+    EXPECT_EQ(Receive(6), 20);
+    Ch().ExpectSeq = 5;  // as serving the repeat request leaves it
+    EXPECT_EQ(Receive(5), 44);
+    EXPECT_EQ(Ch().ExpectSeq, -1);
+    EXPECT_EQ(LastSeq(), 6);
+    EXPECT_EQ(Receive(5), 20);
+}
+
 TEST_F(SequenceTest, RepeatAfterThirtyAsksForOne) {
     Receive(30);
     EXPECT_EQ(Receive(2), 20);
@@ -101,11 +112,13 @@ TEST_F(ReceptionTest, SystemTelegramsOfFunction2) {
     Start(2, 2);
     TStationState& st = Ch().StationState[0];
     st.W2 = 7;
+    st.W4 = 1;
     Feed(Long(1, 0, 0, 0x201, 0x80 | 0x40 | 0x20 | 12));
     EXPECT_EQ(Last().Status, 40);
     EXPECT_EQ(Ch().PendRepeat, 12u);
     EXPECT_EQ(st.W3, 12u);
     EXPECT_EQ(st.W2, 0u);
+    EXPECT_EQ(st.W4, 0u);  // the toggle is acknowledged
     EXPECT_EQ(st.W1, 31u);
     Feed(Long(1, 0, 0, 0x202));
     EXPECT_EQ(st.W1, 0u);
