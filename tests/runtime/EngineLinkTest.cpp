@@ -17,10 +17,13 @@
 #include "runtime/TermiosSerialPort.h"
 #include "support/FakeUserInterface.h"
 #include "support/QtApp.h"
+#include "support/TelegramSinks.h"
 #include "support/TempDir.h"
 
 namespace vadrix {
 namespace {
+
+using testing::TappedLog;
 
 using testing::PtyPair;
 
@@ -36,21 +39,6 @@ class NullModem {
     }
     PtyPair a;
     PtyPair b;
-};
-
-// Keeps a copy of every stored record and hands it on to the live log.
-class TappedLog : public TelegramSink {
-  public:
-    explicit TappedLog(TTelLog& log) : log_(log) {}
-    void Store(TTelegram& rec) override {
-        if (log_.Store(rec)) records.push_back(rec);
-    }
-    std::uint32_t TelegramCount(int s) const override { return log_.TelegramCount(s); }
-    std::uint32_t ErrorCount(int s) const override { return log_.ErrorCount(s); }
-    std::vector<TTelegram> records;
-
-  private:
-    TTelLog& log_;
 };
 
 void SetStations(TEmSe& ch, std::uint32_t port, std::uint32_t function) {

@@ -1,10 +1,12 @@
 #pragma once
-// Telegram sinks for tests and benchmarks: one keeps every record, one only counts.
+// Telegram sinks for tests and benchmarks: one keeps every record, one keeps a copy of what
+// the live log stores, one only counts.
 
 #include <cstdint>
 #include <vector>
 
 #include "channel/TelegramSink.h"
+#include "log/TelLog.h"
 
 namespace vadrix::testing {
 
@@ -23,6 +25,21 @@ class RecordingSink : public TelegramSink {
             if (r.Source == source && (!errors || r.Status < 40)) ++n;
         return n;
     }
+};
+
+// Keeps a copy of every stored record and hands it on to the live log.
+class TappedLog : public TelegramSink {
+  public:
+    explicit TappedLog(TTelLog& log) : log_(log) {}
+    void Store(TTelegram& rec) override {
+        if (log_.Store(rec)) records.push_back(rec);
+    }
+    std::uint32_t TelegramCount(int s) const override { return log_.TelegramCount(s); }
+    std::uint32_t ErrorCount(int s) const override { return log_.ErrorCount(s); }
+    std::vector<TTelegram> records;
+
+  private:
+    TTelLog& log_;
 };
 
 class CountingSink : public TelegramSink {

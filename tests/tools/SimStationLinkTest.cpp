@@ -26,25 +26,13 @@
 #include "runtime/SerialPtyPair.h"
 #include "runtime/TermiosSerialPort.h"
 #include "support/FakeUserInterface.h"
+#include "support/TelegramSinks.h"
 #include "support/TempDir.h"
 
 namespace vadrix {
 namespace {
 
-// Keeps a copy of every stored record and hands it on to the live log.
-class TappedLog : public TelegramSink {
-  public:
-    explicit TappedLog(TTelLog& log) : log_(log) {}
-    void Store(TTelegram& rec) override {
-        if (log_.Store(rec)) records.push_back(rec);
-    }
-    std::uint32_t TelegramCount(int s) const override { return log_.TelegramCount(s); }
-    std::uint32_t ErrorCount(int s) const override { return log_.ErrorCount(s); }
-    std::vector<TTelegram> records;
-
-  private:
-    TTelLog& log_;
-};
+using testing::TappedLog;
 
 // The program with one channel on the simulator's line, in the direct variant with traffic
 // kind 1 (polling), its stations 5 and 7.
