@@ -171,14 +171,6 @@ TextLoadResult TTextTable::LoadBytes(std::string_view content, std::string_view 
     return {};
 }
 
-std::string_view TTextTable::Txt(int n) const {
-    if (n < 0 || n >= kCapacity) n = 0;
-    if (replaced_[n] != 0) return replacements_[replaced_[n] - 1];
-    const std::uint16_t pos = index_[n];
-    const std::uint8_t len = area_[pos];
-    return {reinterpret_cast<const char*>(area_.data()) + pos + 1, len};
-}
-
 void TTextTable::ReplaceTxt(int n, std::string_view s) {
     if (n < 0 || n >= kCapacity) return;
     s = s.substr(0, kMaxTextLength);

@@ -48,7 +48,13 @@ class TTextTable {
     TextLoadResult LoadBytes(std::string_view content, std::string_view fileName);
 
     // Text n (0..1999) as stored, CP1252 bytes; numbers outside read as the first text.
-    std::string_view Txt(int n) const;
+    // Inline: every interpreted line looks up several texts.
+    std::string_view Txt(int n) const {
+        if (n < 0 || n >= kCapacity) n = 0;
+        if (replaced_[n] != 0) return replacements_[replaced_[n] - 1];
+        const std::uint16_t pos = index_[n];
+        return {reinterpret_cast<const char*>(area_.data()) + pos + 1, area_[pos]};
+    }
     // Replaces text n for the rest of the run; a longer text goes into its own storage so no
     // other text moves.
     void ReplaceTxt(int n, std::string_view s);

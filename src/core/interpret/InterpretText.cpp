@@ -13,10 +13,6 @@
 
 namespace vadrix {
 
-std::string_view TextOrEmpty(const TTextTable& t, int n) {
-    return n >= 0 && n < TTextTable::kCapacity ? t.Txt(n) : std::string_view{};
-}
-
 namespace {
 
 // Byte i of entry v is 1 when bit 7 - i of v is set: a byte's bits, most significant first.

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace vadrix {
+#include "common/TextTable.h"
 
-class TTextTable;
+namespace vadrix {
 
 // A number right-aligned in width, as AppendInt writes it; lines hold many small numbers, so
 // the digits and the blanks before them are made in place and appended at once.
@@ -31,7 +31,9 @@ inline void AppendNum(std::string& out, std::int64_t v, int width = 0) {
 }
 
 // Text n, or nothing for numbers outside the table.
-std::string_view TextOrEmpty(const TTextTable& t, int n);
+inline std::string_view TextOrEmpty(const TTextTable& t, int n) {
+    return n >= 0 && n < TTextTable::kCapacity ? t.Txt(n) : std::string_view{};
+}
 
 // The low `bits` bits of v, most significant first, with the two bit characters; a blank
 // before the last four when longer than four; right-aligned in width (0: not aligned).
