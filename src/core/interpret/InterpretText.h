@@ -3,6 +3,7 @@
 // stamps and byte ranges. Each appends to a line that is reused from record to record.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -10,22 +11,41 @@
 
 namespace vadrix {
 
+// "00" to "99": numbers are made two digits at a time.
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // A number right-aligned in width, as AppendInt writes it; lines hold many small numbers, so
 // the digits and the blanks before them are made in place and appended at once.
 inline void AppendNum(std::string& out, std::int64_t v, int width = 0) {
-    char buf[32];
+    char buf[40];
     char* const end = buf + sizeof buf;
+    // The blanks of a narrow field lie under the digits already.
+    std::memset(end - 8, ' ', 8);
     char* p = end;
     std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    do {
-        *--p = static_cast<char>('0' + mag % 10);
-        mag /= 10;
-    } while (mag != 0);
-    if (v < 0) *--p = '-';
-    if (width <= static_cast<int>(sizeof buf)) {
-        while (end - p < width) *--p = ' ';
+    while (mag >= 100) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * (mag % 100), 2);
+        mag /= 100;
+    }
+    if (mag >= 10) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * mag, 2);
     } else {
-        out.append(static_cast<std::size_t>(width - (end - p)), ' ');
+        *--p = static_cast<char>('0' + mag);
+    }
+    if (v < 0) *--p = '-';
+    const auto len = static_cast<int>(end - p);
+    if (width > len) {
+        if (width > static_cast<int>(sizeof buf)) {
+            out.append(static_cast<std::size_t>(width - len), ' ');
+        } else {
+            if (width > 8) std::memset(end - width, ' ', static_cast<std::size_t>(width - len));
+            p = end - width;
+        }
     }
     out.append(p, static_cast<std::size_t>(end - p));
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/TextTable.h"
 #include "interpret/InterpretText.h"
@@ -36,6 +38,25 @@ TEST(InterpretTextTest, BitStringsFollowThePlainRuleForEveryLength) {
                     EXPECT_EQ(out, "x" + PlainBits(v, bits, chars, width))
                         << "bits " << bits << " width " << width;
                 }
+}
+
+TEST(InterpretTextTest, NumbersAreRightAlignedInAnyWidth) {
+    std::mt19937_64 rng(3);
+    std::vector<std::int64_t> values = {0,   9,   10,       99,       100,       -1,
+                                        -10, -99, 12345678, -1234567, INT64_MIN, INT64_MAX};
+    for (int k = 0; k < 200; ++k) values.push_back(static_cast<std::int64_t>(rng()) >> (k % 60));
+    for (const std::int64_t v : values)
+        for (const int width : {0, 1, 2, 3, 5, 8, 9, 12, 20, 40, 41, 60}) {
+            const std::string digits = std::to_string(v);
+            const std::string expected =
+                std::string(
+                    static_cast<std::size_t>(std::max(0, width - static_cast<int>(digits.size()))),
+                    ' ') +
+                digits;
+            std::string out = "x";
+            AppendNum(out, v, width);
+            EXPECT_EQ(out, "x" + expected) << v << " in " << width;
+        }
 }
 
 TEST(InterpretTextTest, Cp1252TextBecomesUtf8AroundAsciiRuns) {
