@@ -28,7 +28,9 @@ void Interpret(LineGenerator& lines, const InterpretSettings& s, const TTelegram
     previousTime = lines.PreviousTime();
 }
 
-// Forward through every passing record in each format, as output does; then backwards.
+// Forward through every passing record, as output does, each record in every format (each
+// with its own previous time); then backwards. One walk each way: a damaged directory may
+// claim a ring of many thousand empty blocks, which every walk steps through.
 void WalkAllFormats(Context& ctx, TTelLog& log) {
     if (!log.ViewOpen() && !log.OpenView()) return;
     LineGenerator lines(ctx, nullptr);
@@ -38,18 +40,21 @@ void WalkAllFormats(Context& ctx, TTelLog& log) {
     // the records the ring's blocks can hold.
     const std::uint64_t slots =
         std::uint64_t{log.Directory().BlockCount} * (kMaxRecordsPerBlock + 1) + 1;
-    for (int format = 2; format <= 8; ++format) {
-        InterpretSettings s = SettingsFromLogHeader(ctx, log.Header());
-        s.format = DisplayFormatFromNumber(format);
-        s.timeLine = format % 2 == 0;
-        double previousTime = 0;
-        log.ViewToStart();
-        std::uint64_t seen = 0;
-        for (bool any = log.Passes() || log.NextPassing(); any; any = log.NextPassing()) {
-            Interpret(lines, s, log.ViewRecord(), static_cast<std::int64_t>(++seen), previousTime,
-                      line);
-            fuzz::Require(seen <= slots, "the forward walk ends");
-        }
+    constexpr int kFormats = 7;
+    InterpretSettings settings[kFormats];
+    double previousTime[kFormats] = {};
+    for (int f = 0; f < kFormats; ++f) {
+        settings[f] = SettingsFromLogHeader(ctx, log.Header());
+        settings[f].format = DisplayFormatFromNumber(f + 2);
+        settings[f].timeLine = f % 2 == 0;
+    }
+    log.ViewToStart();
+    std::uint64_t seen = 0;
+    for (bool any = log.Passes() || log.NextPassing(); any; any = log.NextPassing()) {
+        fuzz::Require(++seen <= slots, "the forward walk ends");
+        for (int f = 0; f < kFormats; ++f)
+            Interpret(lines, settings[f], log.ViewRecord(), static_cast<std::int64_t>(seen),
+                      previousTime[f], line);
     }
     log.ViewToEnd();
     std::uint64_t back = 0;
