@@ -11,8 +11,9 @@ inline QApplication& GuiApp() {
     static char name[] = "test_gui";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: tearing Qt down in the exit handlers crashes.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 }  // namespace vadrix::testing
