@@ -62,10 +62,9 @@ void Q5StatusTable::UpdateCounterCell(int k) {
     }
     const auto cell = vadrix::UpdateCounterCell(*ctx_, cells_, k);
     if (!cell || cell->row >= rowCount()) return;
-    // Only the one cell is repainted.
-    setUpdatesEnabled(false);
+    // A changed item repaints only its own cell; suspending the whole grid's updates would
+    // repaint all of it when they resume.
     ShowCell(cell->row, cell->column);
-    setUpdatesEnabled(true);
 }
 
 QString Q5StatusTable::CellText(int row, int column) const {
