@@ -1,5 +1,6 @@
 #include "app/StatusDisplay.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 
@@ -24,6 +25,7 @@ constexpr int kTelegramWidth = 10;
 constexpr int kErrorWidth = 7;
 constexpr int kMonitorHeightPx = 84;
 constexpr int kDirectHeightPx = 64;
+constexpr int kMaxColumnWidthPx = 2000;
 constexpr std::array<int, kStatusPanels> kPanelWidths = {60, 136, 112, 140, 140, 200};
 
 char ThousandsSeparator(const Context& ctx) {
@@ -150,6 +152,7 @@ StatusTableLayout SetupStatusTable(const Context& ctx, StatusCells& cells) {
         int width = 0;
         const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), width);
         if (ec != std::errc() || width < 0) width = 0;
+        width = std::min(width, kMaxColumnWidthPx);  // a bad text must not overflow the sum
         (void)end;
         layout.columnWidths[c] = width;
         layout.widthPx += width;

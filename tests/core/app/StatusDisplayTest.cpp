@@ -82,6 +82,8 @@ TEST_F(StatusDisplayTest, ColumnTextWithoutCommaOrNumberStillGivesAColumn) {
     tc->texts.ReplaceTxt(txt::kStatusTableMonitorBase + 3, "70");        // width only
     tc->texts.ReplaceTxt(txt::kStatusTableMonitorBase + 4, "wide,Tel");  // no number
     tc->texts.ReplaceTxt(txt::kStatusTableMonitorBase + 5, "12,a,b");    // comma in header
+    for (int c = 3; c < 11; ++c)  // absurd widths are bounded, their sum cannot overflow
+        tc->texts.ReplaceTxt(txt::kStatusTableMonitorBase + 3 + c, "2147483647,x");
     const StatusTableLayout l = SetupStatusTable(*tc, cells);
     EXPECT_EQ(l.columnWidths[0], 70);
     EXPECT_EQ(Cell(0, 0), "");
@@ -89,6 +91,8 @@ TEST_F(StatusDisplayTest, ColumnTextWithoutCommaOrNumberStillGivesAColumn) {
     EXPECT_EQ(Cell(0, 1), "Tel");
     EXPECT_EQ(l.columnWidths[2], 12);
     EXPECT_EQ(Cell(0, 2), "a,b");
+    EXPECT_EQ(l.columnWidths[3], 2000);
+    EXPECT_EQ(l.widthPx, 4 + 70 + 0 + 12 + 8 * 2000);
 }
 
 TEST_F(StatusDisplayTest, EachCounterHasItsCellInEachLayout) {
