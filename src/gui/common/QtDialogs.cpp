@@ -1,0 +1,112 @@
+#include "gui/common/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "common/TextIds.h"
+#include "gui/common/QtText.h"
+
+namespace vadrix {
+namespace {
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::kWarning:
+            return QMessageBox::Warning;
+        case MessageKind::kError:
+            return QMessageBox::Critical;
+        case MessageKind::kInformation:
+            return QMessageBox::Information;
+        case MessageKind::kConfirmation:
+            return QMessageBox::Question;
+        case MessageKind::kPlain:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOk:
+            return QMessageBox::Ok;
+        case MessageButtons::kYesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::kYesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MessageButtons::kOkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MessageResult ResultOf(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return MessageResult::kYes;
+        case QMessageBox::No:
+            return MessageResult::kNo;
+        case QMessageBox::Cancel:
+            return MessageResult::kCancel;
+        default:
+            return MessageResult::kOk;
+    }
+}
+
+}  // namespace
+
+QPoint MessageBoxTopLeft(const QRect& mainFrame, int statusTableBottom) {
+    return {mainFrame.left() + mainFrame.width() / 5, statusTableBottom + 30};
+}
+
+void QtDialogs::SetAnchors(QWidget* mainWindow, QWidget* statusTable) {
+    mainWindow_ = mainWindow;
+    statusTable_ = statusTable;
+}
+
+MessageResult QtDialogs::Message(std::string_view text, MessageKind kind, MessageButtons buttons) {
+    QMessageBox box(IconOf(kind), QTxt(ctx_, txt::kProgramTitle).trimmed(), FromCp1252(text),
+                    ButtonsOf(buttons), mainWindow_);
+    if (mainWindow_) {
+        // A minimised program comes back first so that the question is seen.
+        if (mainWindow_->isMinimized()) mainWindow_->showNormal();
+        const int bottom = statusTable_
+                               ? statusTable_->mapToGlobal(QPoint(0, statusTable_->height())).y()
+                               : mainWindow_->frameGeometry().top();
+        box.move(MessageBoxTopLeft(mainWindow_->frameGeometry(), bottom));
+    }
+    return ResultOf(box.exec());
+}
+
+QString QtDialogs::Text(int n) const {
+    return QTxt(ctx_, n);
+}
+
+// "Log files (*.lg8)|*.lg8|All files (*.*)|*.*" becomes Qt's "Log files (*.lg8);;All files (*.*)".
+QString QtDialogs::Filter(int firstText) const {
+    const QStringList parts = Text(firstText + 1).split('|');
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2) names << parts[i];
+    return names.join(";;");
+}
+
+std::optional<std::filesystem::path> QtDialogs::OpenFile(int firstText,
+                                                         const std::filesystem::path& start) {
+    const QString file = QFileDialog::getOpenFileName(
+        mainWindow_, Text(firstText), QString::fromStdString(start.string()), Filter(firstText));
+    if (file.isEmpty()) return std::nullopt;
+    return std::filesystem::path(file.toStdString());
+}
+
+std::optional<std::filesystem::path> QtDialogs::SaveFile(int firstText,
+                                                         const std::filesystem::path& start) {
+    QFileDialog dialog(mainWindow_, Text(firstText), QString::fromStdString(start.string()),
+                       Filter(firstText));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(Text(firstText + 2));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return std::filesystem::path(dialog.selectedFiles().front().toStdString());
+}
+
+}  // namespace vadrix

@@ -1,0 +1,45 @@
+#pragma once
+// File dialogs answered by the test: each call takes the next scripted answer (none:
+// cancelled) and records which dialog was asked from where.
+
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "gui/common/Dialogs.h"
+
+namespace vadrix::testing {
+
+class FakeDialogs : public Dialogs {
+  public:
+    struct Asked {
+        bool save;
+        int firstText;
+        std::filesystem::path start;
+    };
+
+    std::optional<std::filesystem::path> OpenFile(int firstText,
+                                                  const std::filesystem::path& start) override {
+        return Answer(false, firstText, start);
+    }
+    std::optional<std::filesystem::path> SaveFile(int firstText,
+                                                  const std::filesystem::path& start) override {
+        return Answer(true, firstText, start);
+    }
+
+    std::deque<std::optional<std::filesystem::path>> answers;
+    std::vector<Asked> asked;
+
+  private:
+    std::optional<std::filesystem::path> Answer(bool save, int firstText,
+                                                const std::filesystem::path& start) {
+        asked.push_back({save, firstText, start});
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+}  // namespace vadrix::testing
