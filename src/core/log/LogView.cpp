@@ -65,6 +65,12 @@ void TTelLog::LoadViewBlock(std::uint32_t b, bool atEnd) {
     viewSlot_ = atEnd && !viewIndex_.empty() ? viewIndex_.count - 1 : 0;
 }
 
+void TTelLog::ReturnToMark(const ViewMark& mark) {
+    if (mark.block != viewBlock_) LoadViewBlock(mark.block, false);
+    viewSlot_ = viewIndex_.empty() ? 0 : std::min<std::uint16_t>(mark.slot, viewIndex_.count - 1);
+    viewRecValid_ = false;
+}
+
 void TTelLog::ViewToEnd() {
     LoadViewBlock(dir_.CurrentBlock, true);
     endBlock_ = dir_.CurrentBlock;

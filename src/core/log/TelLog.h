@@ -119,6 +119,13 @@ class TTelLog {
     void ViewToStart();
     // The record under the cursor; RecLen 0 on an empty place.
     const TTelegram& ViewRecord();
+    // A place of the cursor to come back to, so that a redraw starts where the last began.
+    struct ViewMark {
+        std::uint32_t block = 0;
+        std::uint16_t slot = 0;
+    };
+    ViewMark MarkView() const { return {viewBlock_, viewSlot_}; }
+    void ReturnToMark(const ViewMark& mark);
     std::uint32_t ViewBlock() const { return viewBlock_; }
     std::uint32_t EndBlock() const { return endBlock_; }
     // Set when the store overwrote the block the view stands in; the view then goes to the
@@ -140,9 +147,10 @@ class TTelLog {
     // The display filter: false for an empty record, true while the filter is off. The one
     // test of the display filter; PassesDisplayFilter(ctx, rec) of the filters asks it.
     bool PassesDisplayFilter(const TTelegram& rec) const;
+    // The display filter is on and has conditions.
+    bool DisplayFilterInForce() const;
 
   private:
-    bool DisplayFilterInForce() const;
     struct Probe;
     Probe ProbeFile(const std::filesystem::path& file) const;
     bool Refuse(const std::filesystem::path& file);

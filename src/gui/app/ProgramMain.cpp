@@ -10,6 +10,7 @@
 #include "channel/Channel.h"
 #include "gui/app/Q5MainF.h"
 #include "gui/app/Q5StatusTable.h"
+#include "gui/app/ScreenGrab.h"
 #include "gui/common/QtDialogs.h"
 #include "interpret/Descriptions.h"
 #include "runtime/DesktopPlatform.h"
@@ -38,7 +39,7 @@ class WindowUserInterface : public UserInterface {
         if (window) window->SetIndicator(which, state);
     }
     void RequestRedraw() override {
-        if (window) window->update();
+        if (window) window->Redraw();
     }
     void SetWaitCursor(bool on) override {
         if (on)
@@ -130,6 +131,8 @@ int RunProgram(const ProgramOptions& options) {
         window.RestorePlacement();
         window.show();
         driver.Start();
+        if (const QString grab = qEnvironmentVariable(kGrabDirVariable); !grab.isEmpty())
+            ScheduleGrabs(*ctx, window, grab);
         QApplication::exec();
         driver.Stop();
         ui.window = nullptr;

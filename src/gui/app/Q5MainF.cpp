@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
@@ -27,6 +28,7 @@
 #include "gui/common/QtText.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/log/Q5LogView.h"
 #include "interpret/Descriptions.h"
 #include "log/SendFile.h"
 #include "transmit/InterfaceTelegrams.h"
@@ -37,6 +39,9 @@ namespace {
 constexpr char kTextProperty[] = "textId";
 constexpr int kMinWidth = 500;
 constexpr int kMinHeight = 304;
+// The first start, before a placement was stored.
+constexpr int kDefaultWidth = 960;
+constexpr int kDefaultHeight = 640;
 
 // The option flag (1..9) that enables a group of shortcut keys.
 enum OptionFlag {
@@ -114,6 +119,7 @@ TfmMain::TfmMain(Context& ctx, Engine& engine, Descriptions& descriptions, Dialo
       dialogs_(dialogs) {
     setObjectName("fmMain");
     setMinimumSize(kMinWidth, kMinHeight);
+    resize(kDefaultWidth, kDefaultHeight);
     // A stored font size outside 8..16 starts as 10.
     if (ctx_.settings.View.FontSize < 8 || ctx_.settings.View.FontSize > 16)
         ctx_.settings.View.FontSize = 10;
@@ -314,7 +320,9 @@ void TfmMain::BuildClientArea() {
     tbSt_->Bind(ctx_);
     layout->addWidget(tbSt_);
     // The log view takes the rest of the window.
-    layout->addStretch(1);
+    view_ = new TLogView(ctx_, &descriptions_, client);
+    layout->addWidget(view_, 1);
+    tbSt_->setVisible(ctx_.settings.OnlineDisplay != 0);
     setCentralWidget(client);
     stbrMain_ = new Q5StatusBar(this);
     stbrMain_->setObjectName("stbrMain");
@@ -466,8 +474,11 @@ void TfmMain::RefreshCaption() {
 }
 
 void TfmMain::AfterTick() {
-    // The engine lights the LEDs through the user interface; nothing else is due here until
-    // the log view draws the online display.
+    view_->Tick();
+}
+
+void TfmMain::Redraw() {
+    view_->Redraw();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -595,9 +606,33 @@ void TfmMain::aGoOfflClick() {
 }
 
 void TfmMain::ShowDisplay(bool online) {
-    ctx_.settings.OnlineDisplay = online ? 1 : 0;
-    if (online) tbSt_->FillStatusTable();
+    // The status table belongs to the online display; the log display has the scroll bar.
+    tbSt_->setVisible(online);
+    if (online) {
+        view_->ShowOnlineDisplay();
+        tbSt_->FillStatusTable();
+    } else {
+        view_->ShowLogDisplay();
+    }
     RefreshStatus();
+}
+
+void TfmMain::keyPressEvent(QKeyEvent* event) {
+    // With the display key enabled, Up or Down leave the online display and Escape the log
+    // display.
+    if (ctx_.settings.Option(kOptDisplay - 1)) {
+        const bool online = ctx_.settings.OnlineDisplay != 0;
+        const int key = event->key();
+        if (online && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+            ShowDisplay(false);
+            return;
+        }
+        if (!online && key == Qt::Key_Escape) {
+            ShowDisplay(true);
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TfmMain::aAusgLogClick() {
@@ -613,19 +648,18 @@ void TfmMain::aZtClick() {
     if (ctx_.settings.DisplayFormat != kExportFormat)
         ctx_.settings.DisplayFlag = ctx_.settings.DisplayFlag != 0 ? 0 : 1;
     RefreshStatus();
-    ctx_.ui.RequestRedraw();
+    view_->Redraw();
 }
 
 void TfmMain::aAFormatClick(int format) {
     ctx_.settings.DisplayFormat = format;
     if (format == kExportFormat) ctx_.settings.DisplayFlag = 1;
     RefreshStatus();
-    ctx_.ui.RequestRedraw();
+    view_->Redraw();
 }
 
 void TfmMain::aClearClick() {
-    ctx_.log.ClearQueue();
-    ctx_.ui.RequestRedraw();
+    view_->ClearOnline();
 }
 
 void TfmMain::aResetClick() {
@@ -636,12 +670,14 @@ void TfmMain::aResetClick() {
 void TfmMain::aLogDelClick() {
     if (Ask(txt::kAskDeleteLog, ctx_.log.FilePath().string()) != MessageResult::kYes) return;
     ctx_.log.ClearAll();
+    view_->PrepareLog();
     tbSt_->FillStatusTable();
     RefreshStatus();
 }
 
 void TfmMain::OpenLog(const std::filesystem::path& file) {
     if (!AskGoOffline()) return;
+    ctx_.log.CloseView();
     ctx_.log.Close();
     ctx_.log.ClearQueue();
     ctx_.log.Open(file, false);
@@ -661,7 +697,9 @@ void TfmMain::miLogSavClick() {
     if (!file || !AskGoOffline()) return;
     AddRecentFile(*file);
     // The save-as closes the log, copies it whole and opens it again with the view at its end.
+    ctx_.log.CloseView();
     ctx_.log.SaveCopyAs(*file);
+    view_->PrepareLog();
     RefreshStatus();
 }
 
@@ -706,7 +744,7 @@ void TfmMain::miSeTeSavClick() {
 void TfmMain::LoadDescriptionFile(const std::filesystem::path& file) {
     LoadDescriptions(ctx_, descriptions_, file);
     stbrMain_->RefreshPanel(5);
-    ctx_.ui.RequestRedraw();
+    view_->Redraw();
 }
 
 void TfmMain::aTextLoadClick() {
@@ -763,13 +801,14 @@ void TfmMain::miGerClick(int language) {
     QTimer::singleShot(0, this, [this] {
         LoadTextTable(ctx_);
         ApplyTexts();
+        view_->Redraw();
     });
 }
 
 void TfmMain::AFiltAEClick() {
     ToggleDisplayFilter(ctx_);
     RefreshStatus();
-    ctx_.ui.RequestRedraw();
+    view_->Redraw();
 }
 
 void TfmMain::miInfoClick() {

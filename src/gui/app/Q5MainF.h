@@ -27,6 +27,7 @@ class Engine;
 class Q5StatusBar;
 class Q5StatusTable;
 class TfmLnk;
+class TLogView;
 
 class TfmMain : public QMainWindow {
     Q_OBJECT
@@ -60,10 +61,13 @@ class TfmMain : public QMainWindow {
     QToolButton* DisplayButton() const { return tbtnTel_; }
     Q5StatusTable* StatusTable() const { return tbSt_; }
     Q5StatusBar* StatusBarWidget() const { return stbrMain_; }
+    TLogView* LogView() const { return view_; }
     QStringList RecentFiles() const { return mru_; }
     void AddRecentFile(const std::filesystem::path& file);
     // The main timer's hook: the engine has ticked.
     void AfterTick();
+    // The log view again (the core asked for it).
+    void Redraw();
 
     // Called when the window closes: history and placement into the settings.
     std::function<void()> onClose;
@@ -71,6 +75,7 @@ class TfmMain : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildActions();
@@ -141,6 +146,7 @@ class TfmMain : public QMainWindow {
     QToolButton* tbtnTel_ = nullptr;
     Q5StatusTable* tbSt_ = nullptr;
     Q5StatusBar* stbrMain_ = nullptr;
+    TLogView* view_ = nullptr;
     QActionGroup* formats_ = nullptr;
     std::array<QAction*, kSlots> aSeTe_{};
     std::array<QAction*, kSlots> aSeLi_{};

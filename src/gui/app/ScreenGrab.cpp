@@ -1,0 +1,91 @@
+#include "gui/app/ScreenGrab.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/Context.h"
+#include "gui/app/Q5MainF.h"
+#include "gui/dialogs/Q5InfoF.h"
+#include "gui/dialogs/Q5LnkF.h"
+
+namespace vadrix {
+namespace {
+
+constexpr int kFirstDelayMs = 3000;  // the demo's traffic has filled the display by then
+constexpr int kStepMs = 400;
+
+QString LanguageName(const Context& ctx) {
+    return ctx.settings.Language == 0 ? "ger" : "usa";
+}
+
+void Save(QWidget* w, const QString& dir, const QString& name) {
+    const QString file = QDir(dir).filePath(name + ".png");
+    if (!w->grab().save(file)) std::fprintf(stderr, "vadrix: cannot write %s\n", qPrintable(file));
+}
+
+// One language's pictures, as steps a timer runs one after the other so that each window
+// has been laid out and painted before it is taken.
+std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const QString& dir,
+                                                 std::shared_ptr<QPointer<TfmLnk>> link) {
+    return {
+        [&ctx, &w] {
+            w.Action("aAusgOnl")->trigger();
+            (void)ctx;
+        },
+        [&ctx, &w, dir] { Save(&w, dir, "Q5MainF-online-" + LanguageName(ctx)); },
+        [&w] { w.Action("aAusgLog")->trigger(); },
+        [&ctx, &w, dir] { Save(&w, dir, "Q5MainF-log-" + LanguageName(ctx)); },
+        [&ctx, &w, link] { TfmLnk::OpenLinkTest(ctx, 0, &w, *link); },
+        [&ctx, dir, link] {
+            if (*link) {
+                Save(link->data(), dir, "Q5LnkF-" + LanguageName(ctx));
+                (*link)->close();
+            }
+        },
+        [&ctx, &w, dir] {
+            auto* info = new TfmInfo(ctx, &w);
+            info->setAttribute(Qt::WA_DeleteOnClose);
+            info->show();
+            QTimer::singleShot(kStepMs, info, [info, &ctx, dir] {
+                Save(info, dir, "Q5InfoF-" + LanguageName(ctx));
+                info->close();
+            });
+        },
+    };
+}
+
+void RunSteps(std::shared_ptr<std::vector<std::function<void()>>> steps, std::size_t i,
+              QWidget* guard) {
+    if (i >= steps->size()) return;
+    (*steps)[i]();
+    QTimer::singleShot(kStepMs, guard, [steps, i, guard] { RunSteps(steps, i + 1, guard); });
+}
+
+}  // namespace
+
+void ScheduleGrabs(Context& ctx, TfmMain& window, const QString& dir) {
+    QDir().mkpath(dir);
+    auto link = std::make_shared<QPointer<TfmLnk>>();
+    auto steps = std::make_shared<std::vector<std::function<void()>>>();
+    const int first = ctx.settings.Language;
+    for (const auto& s : LanguageRound(ctx, window, dir, link)) steps->push_back(s);
+    // The other language, switched as the user switches it.
+    steps->push_back([&window, first] {
+        window.findChild<QAction*>(first == 0 ? "miUsa" : "miGer")->trigger();
+    });
+    for (const auto& s : LanguageRound(ctx, window, dir, link)) steps->push_back(s);
+    steps->push_back([&window, first] {
+        window.findChild<QAction*>(first == 0 ? "miGer" : "miUsa")->trigger();
+    });
+    steps->push_back([&window] { window.close(); });
+    QTimer::singleShot(kFirstDelayMs, &window, [steps, &window] { RunSteps(steps, 0, &window); });
+}
+
+}  // namespace vadrix
