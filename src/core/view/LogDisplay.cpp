@@ -152,6 +152,7 @@ void LogDisplay::DrainOnline() {
 void LogDisplay::FullOnlineRedraw() {
     TOnlineQueue& q = ctx_.log.Queue();
     q.redrawAll = false;
+    previousTime_ = 0;  // the first record on a fresh screen has no time difference
     ClearScreen();
     // Back from the newest slot while the records fit, then forwards to the newest; the
     // slots keep records already drawn.
