@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/Engine.h"
@@ -133,6 +134,9 @@ int RunProgram(const ProgramOptions& options) {
         driver.Start();
         if (const QString grab = qEnvironmentVariable(kGrabDirVariable); !grab.isEmpty())
             ScheduleGrabs(*ctx, window, grab);
+        // For measuring the start: closes as soon as the window has been shown.
+        if (qEnvironmentVariableIsSet("VADRIX_QUIT_WHEN_SHOWN"))
+            QTimer::singleShot(0, &window, &QWidget::close);
         QApplication::exec();
         driver.Stop();
         ui.window = nullptr;
