@@ -1,6 +1,7 @@
 #include "common/TextTable.h"
 
 #include <cstdio>
+#include <system_error>
 #include <fstream>
 #include <iterator>
 
@@ -188,7 +189,14 @@ std::string_view LanguageExtension(int language) {
 
 std::filesystem::path LanguageFilePath(const std::filesystem::path& programDirectory,
                                        int language) {
-    return programDirectory / ("Q5Text." + std::string(LanguageExtension(language)));
+    const std::string name = "Q5Text." + std::string(LanguageExtension(language));
+    const std::filesystem::path beside = programDirectory / name;
+    // Installed, the files lie in share/vadrix beside the bin folder.
+    const std::filesystem::path installed = programDirectory.parent_path() / "share/vadrix" / name;
+    std::error_code ec;
+    if (!std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec))
+        return installed;
+    return beside;
 }
 
 std::vector<std::string> ParseCommaText(std::string_view text) {

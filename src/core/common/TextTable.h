@@ -75,6 +75,8 @@ class TTextTable {
 
 // Language index of the settings: 0 German, 1 English.
 std::string_view LanguageExtension(int language);
+// The language file beside the program, else the installed one in ../share/vadrix; when
+// neither exists, the one beside the program (which the error message then names).
 std::filesystem::path LanguageFilePath(const std::filesystem::path& programDirectory, int language);
 
 // A list text read as comma text: items separated by commas or blanks, an item holding

@@ -186,6 +186,18 @@ TEST(TextTable, MissingFileIsProgramTextMissing) {
     EXPECT_EQ(LanguageFilePath(dir.path(), 0), dir / "Q5Text.ger");
 }
 
+TEST(TextTable, InstalledLanguageFilesAreFoundInShareWhenNotBesideTheProgram) {
+    testing::TempDir dir;
+    const auto bin = dir / "bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(dir / "share/vadrix");
+    const auto installed = dir.Write("share/vadrix/Q5Text.usa", Texts(0, 1000));
+    EXPECT_EQ(LanguageFilePath(bin, 1), installed);
+    EXPECT_EQ(LanguageFilePath(bin, 0), bin / "Q5Text.ger");  // neither: the name beside
+    const auto beside = dir.Write("bin/Q5Text.usa", Texts(0, 1000));
+    EXPECT_EQ(LanguageFilePath(bin, 1), beside);  // beside the program wins
+}
+
 TEST(CommaText, ItemsAreSeparatedByCommasOrBlanksUnlessQuoted) {
     using V = std::vector<std::string>;
     EXPECT_EQ(ParseCommaText("a,b,c"), (V{"a", "b", "c"}));
