@@ -25,6 +25,7 @@
 #include "gui/app/Q5StatusBar.h"
 #include "gui/app/Q5StatusTable.h"
 #include "gui/common/Dialogs.h"
+#include "gui/common/Help.h"
 #include "gui/common/QtText.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
@@ -198,9 +199,10 @@ void TfmMain::BuildActions() {
     Bind("aAFiltAE", &TfmMain::AFiltAEClick);
     Bind("miVersion", &TfmMain::miInfoClick);
     for (const char* later : kLaterCommands) NewAction(later, nullptr)->setEnabled(false);
-    // The manual comes with the help pages; until then help is not offered.
-    NewAction("aHContents", nullptr)->setEnabled(false);
-    NewAction("aHelpF1", nullptr)->setEnabled(false);
+    connect(NewAction("aHContents", nullptr), &QAction::triggered, this,
+            [this] { OpenHelp(ctx_, kHelpContents); });
+    connect(NewAction("aHelpF1", nullptr), &QAction::triggered, this,
+            [this] { OpenHelp(ctx_, kHelpMainWindow); });
     addAction(Action("aHelpF1"));
     for (int n = 0; n < kSlots; ++n) {
         aSeTe_[n] = new QAction(this);
