@@ -64,7 +64,7 @@ struct alignas(4) TSettings {
 
     // Options with a fixed meaning elsewhere.
     static constexpr int kOptPortDialog = 9;
-    static constexpr int kOptLog = 10;
+    static constexpr int kOptScrollOnline = 10;  // off: the online display wraps
     static constexpr int kOptCounterIncrement = 11;
     static constexpr int kOptTimeTags = 12;
     static constexpr int kOptDailyLog = 13;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -67,6 +68,10 @@ TLogView::TLogView(Context& ctx, const Descriptions* descriptions, QWidget* pare
     scbrLog_->setValue(1000);
     connect(scbrLog_, &QScrollBar::actionTriggered, this, &TLogView::OnScrollAction);
     Layout();
+    display_->timing = ctx_.run.DisplayTiming;
+    display_->msNow = [] {
+        return static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+    };
     if (!display_->OnlineDisplay()) ctx_.log.OpenView();
     ApplyFont();
 }
@@ -103,6 +108,7 @@ void TLogView::ShowLogDisplay() {
 }
 
 void TLogView::Tick() {
+    display_->scrolling = ctx_.settings.Option(TSettings::kOptScrollOnline);
     display_->DrainOnline();
     update();
 }
