@@ -105,8 +105,44 @@ bool TTelLog::StepBack() {
     }
     const std::uint32_t n = dir_.BlockCount;
     if (viewBlock_ == dir_.OldestBlock || viewBlock_ >= n) return false;
-    LoadViewBlock((viewBlock_ + n - 1) % n, true);
+    LoadViewBlock(SkipAbsentBack((viewBlock_ + n - 1) % n), true);
     return true;
+}
+
+// Blocks past the end of the file hold no records: a directory claiming a ring far longer
+// than the file must not make the cursor visit them one by one.
+std::uint32_t TTelLog::BlocksInFile() const {
+    const std::uint64_t size = view_.Size();
+    if (size <= kLogBlocksStart) return 0;
+    // A block the file ends inside still holds the records read whole.
+    const std::uint64_t blocks = (size - kLogBlocksStart + kLogBlockSize - 1) / kLogBlockSize;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks, dir_.BlockCount));
+}
+
+bool TTelLog::AbsentBlock(std::uint32_t b, std::uint32_t inFile) const {
+    return b >= inFile && b != dir_.CurrentBlock;
+}
+
+// The run of absent blocks from b upwards ends at the end block if it lies in it, else at
+// the top of the ring, after which the walk goes on at block 0.
+std::uint32_t TTelLog::SkipAbsentForward(std::uint32_t b) const {
+    const std::uint32_t inFile = BlocksInFile();
+    if (!AbsentBlock(b, inFile)) return b;
+    std::uint32_t stop = dir_.BlockCount;
+    if (endBlock_ >= b) stop = endBlock_;
+    if (dir_.CurrentBlock > b && dir_.CurrentBlock < stop) stop = dir_.CurrentBlock;
+    return stop < dir_.BlockCount ? stop : 0;
+}
+
+// The run of absent blocks from b downwards ends at the oldest or current block if one lies
+// in it, else at the last block the file holds.
+std::uint32_t TTelLog::SkipAbsentBack(std::uint32_t b) const {
+    const std::uint32_t inFile = BlocksInFile();
+    if (!AbsentBlock(b, inFile)) return b;
+    std::uint32_t stop = inFile > 0 ? inFile - 1 : dir_.BlockCount - 1;
+    if (dir_.OldestBlock <= b && dir_.OldestBlock > stop) stop = dir_.OldestBlock;
+    if (dir_.CurrentBlock <= b && dir_.CurrentBlock > stop) stop = dir_.CurrentBlock;
+    return stop;
 }
 
 bool TTelLog::StepForward() {
@@ -117,7 +153,7 @@ bool TTelLog::StepForward() {
     }
     const std::uint32_t n = dir_.BlockCount;
     if (viewBlock_ == endBlock_ || viewBlock_ >= n) return false;
-    LoadViewBlock((viewBlock_ + 1) % n, false);
+    LoadViewBlock(SkipAbsentForward((viewBlock_ + 1) % n), false);
     return true;
 }
 

@@ -161,6 +161,10 @@ class TTelLog {
     void ResetBlock();
     void ShowFileError(int text, const std::filesystem::path& file);
     void ReportViewReadError();
+    std::uint32_t BlocksInFile() const;
+    bool AbsentBlock(std::uint32_t b, std::uint32_t inFile) const;
+    std::uint32_t SkipAbsentForward(std::uint32_t b) const;
+    std::uint32_t SkipAbsentBack(std::uint32_t b) const;
     void SetWriteError();
 
     double StampNow();

@@ -91,6 +91,14 @@ const DamageCase kCases[] = {
     {"oldest block beyond N", [](Bytes& b) { Put32(b, 2008, 4); }, false, 0},
     {"current block beyond N", [](Bytes& b) { Put32(b, 2012, 77); }, false, 0},
     {"N beyond the end of the file", [](Bytes& b) { Put32(b, 2004, 1000); }, true, kStored},
+    // The walk from the oldest block round to block 0 must not visit the absent blocks one by
+    // one (it took seconds per opening).
+    {"a huge wrapped ring in a short file",
+     [](Bytes& b) {
+         Put32(b, 2004, 100000);
+         Put32(b, 2008, 3);
+     },
+     true, kStored},
     {"RecLen 0 inside a block", [](Bytes& b) { Put16(b, Rec(kBlock0, 5) + 2, 0); }, true,
      5 + kPerBlock + 10},
     {"RecLen 1", [](Bytes& b) { Put16(b, Rec(kBlock0, 5) + 2, 1); }, true, 5 + kPerBlock + 10},
