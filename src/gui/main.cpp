@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "gui/app/ProgramMain.h"
 #include "runtime/Demo.h"
@@ -15,7 +16,11 @@ int main(int argc, char** argv) {
 
     vadrix::DemoLine demo;
     if (!options.words.empty() && options.words.front() == "--demo") {
-        const std::string word = options.words.size() > 1 ? options.words[1] : "";
+        // The mode may be left out; words after it go to the program's command line.
+        std::size_t next = 1;
+        std::string word;
+        if (options.words.size() > 1 && options.words[1].rfind('-', 0) != 0)
+            word = options.words[next++];
         const auto mode = vadrix::ParseDemoMode(word);
         if (!mode) {
             std::fprintf(stderr, "vadrix: --demo takes direct or monitor, not '%s'\n",
@@ -29,7 +34,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vadrix: the demo cannot start: %s\n", error.c_str());
             return 1;
         }
+        std::vector<std::string> rest(options.words.begin() + static_cast<std::ptrdiff_t>(next),
+                                      options.words.end());
         options.words = launch.words;
+        options.words.insert(options.words.end(), rest.begin(), rest.end());
         options.configHome = launch.configHome;
         options.dataHome = launch.dataHome;
         options.lockDirectory = launch.lockDirectory;
