@@ -14,12 +14,14 @@
 #include "FakeDialogs.h"
 #include "GuiApp.h"
 #include "app/Language.h"
+#include "app/ProgramStart.h"
 #include "common/TextIds.h"
 #include "gui/app/Q5MainF.h"
 #include "gui/app/Q5StatusBar.h"
 #include "interpret/Descriptions.h"
 #include "log/SendFile.h"
 #include "support/EngineRig.h"
+#include "support/FakePlatform.h"
 #include "support/TempDir.h"
 
 namespace vadrix::testing {
@@ -355,6 +357,26 @@ TEST_F(MainWindowTest, SendFileLoadAsksBeforeDroppingChangedTelegrams) {
     EXPECT_EQ(ctx().run.AuxFilePath, other);
     EXPECT_TRUE(w.windowTitle().endsWith("other.st8"));
     EXPECT_EQ(w.RecentFiles().front(), QString::fromStdString(other.string()));
+}
+
+TEST_F(MainWindowTest, ClosingShutsThePortsAndTheLogAndSavesChangedTelegramsAndSettings) {
+    rig.GoOnline();
+    TfmMain& w = Window();
+    bool portsOpenAtWindowClose = false;
+    w.onClose = [&] { portsOpenAtWindowClose = ctx().emse1.PortOpen == 1; };
+    ctx().run.SendFileModified = true;
+    std::filesystem::remove(dir / "Q5Send.st8");
+    w.Action("miExit")->trigger();
+    EXPECT_TRUE(
+        portsOpenAtWindowClose);  // the window stops only the timer; the program closes the rest
+
+    FakePlatform platform;
+    CloseProgram(ctx(), platform);
+    EXPECT_FALSE(rig.port1.IsOpen());
+    EXPECT_FALSE(rig.port2.IsOpen());
+    EXPECT_FALSE(ctx().log.IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(dir / "Q5Send.st8"));
+    EXPECT_EQ(platform.storedDataDirectory, dir.path().string());
 }
 
 }  // namespace
