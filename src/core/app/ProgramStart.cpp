@@ -22,14 +22,6 @@ bool SameWord(std::string_view a, std::string_view b) {
     return !b.empty() && Lower(a) == Lower(b);
 }
 
-// The extension texts carry their dot or not; both are taken.
-bool HasExtension(const std::filesystem::path& file, std::string_view ext) {
-    std::string want = Lower(ext);
-    if (want.empty()) return false;
-    if (want.front() != '.') want.insert(want.begin(), '.');
-    return Lower(file.extension().string()) == want;
-}
-
 bool ReadSwitch(Context& ctx, std::string_view word) {
     if (word.size() < 2 || (word.front() != '-' && word.front() != '/')) return false;
     const std::string s = Lower(word.substr(1));
@@ -57,6 +49,14 @@ std::filesystem::path StoredOrDefaultDescriptions(Context& ctx) {
 }
 
 }  // namespace
+
+// The extension texts carry their dot or not; both are taken.
+bool HasExtension(const std::filesystem::path& file, std::string_view ext) {
+    std::string want = Lower(ext);
+    if (want.empty()) return false;
+    if (want.front() != '.') want.insert(want.begin(), '.');
+    return Lower(file.extension().string()) == want;
+}
 
 ProgramArguments ReadCommandLine(Context& ctx, const std::vector<std::string>& args) {
     ProgramArguments line;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/Context.h"
@@ -22,6 +23,9 @@ struct ProgramArguments {
     std::vector<std::string> ignored;       // words that meant nothing
     bool onlineWord = false;                // the word for offline or online was given
 };
+
+// The file's extension is ext (an extension text, with or without its dot), in any case.
+bool HasExtension(const std::filesystem::path& file, std::string_view ext);
 
 // Reads the switches "t" and "t2" (after "-" or "/", any case), files by their extension
 // and the words for offline and online (texts 673 and 674, any case).

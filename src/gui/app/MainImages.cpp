@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <array>
 
 namespace vadrix {
 namespace {
@@ -12,9 +13,7 @@ QPixmap Blank(int w, int h) {
     return p;
 }
 
-}  // namespace
-
-QIcon LedIcon(LedColour colour) {
+QIcon DrawLed(LedColour colour) {
     QPixmap p = Blank(kLedWidth, kLedHeight);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
@@ -28,6 +27,16 @@ QIcon LedIcon(LedColour colour) {
     g.setPen(QPen(Qt::black, 1));
     g.drawEllipse(QRectF(3.5, 3, 13, 13));
     return QIcon(p);
+}
+
+}  // namespace
+
+// The lamps change with every telegram: each colour is drawn once.
+QIcon LedIcon(LedColour colour) {
+    // Kept for the life of the process: pixmaps must not outlive the application object.
+    static const auto* icons = new std::array<QIcon, 3>{
+        DrawLed(LedColour::kOff), DrawLed(LedColour::kReceive), DrawLed(LedColour::kTransmit)};
+    return (*icons)[static_cast<std::size_t>(colour)];
 }
 
 QIcon OnlineIcon(bool online) {

@@ -53,22 +53,6 @@ class WindowUserInterface : public UserInterface {
     QPointer<TfmMain> window;
 };
 
-class FileDialogs : public Dialogs {
-  public:
-    explicit FileDialogs(QtDialogs& d) : d_(d) {}
-    std::optional<std::filesystem::path> OpenFile(int firstText,
-                                                  const std::filesystem::path& start) override {
-        return d_.OpenFile(firstText, start);
-    }
-    std::optional<std::filesystem::path> SaveFile(int firstText,
-                                                  const std::filesystem::path& start) override {
-        return d_.SaveFile(firstText, start);
-    }
-
-  private:
-    QtDialogs& d_;
-};
-
 void ApplyFolders(DesktopPlatform& platform, const ProgramOptions& o) {
     if (o.configHome) platform.configHome = *o.configHome;
     if (o.dataHome) platform.dataHome = *o.dataHome;
@@ -116,12 +100,11 @@ int RunProgram(const ProgramOptions& options) {
     QApplication::restoreOverrideCursor();
     CheckConfiguredPorts(*ctx, ctx->run.PresentPorts);
 
-    FileDialogs files(dialogs);
     EngineDriver driver(engine);
     driver.AddPort(port1);
     driver.AddPort(port2);
     {
-        TfmMain window(*ctx, engine, descriptions, files);
+        TfmMain window(*ctx, engine, descriptions, dialogs);
         dialogs.SetAnchors(&window, window.StatusTable());
         ui.window = &window;
         engine.hooks.portError = [&](const std::string& e) {

@@ -16,6 +16,7 @@
 
 #include "app/Engine.h"
 #include "app/Language.h"
+#include "app/ProgramStart.h"
 #include "app/StatusDisplay.h"
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
@@ -97,18 +98,6 @@ std::string FileNameOnly(const std::filesystem::path& p) {
     return p.filename().string();
 }
 
-bool HasExtension(const std::filesystem::path& file, std::string_view ext) {
-    std::string a = file.extension().string();
-    std::string b(ext);
-    auto lower = [](std::string& s) {
-        std::transform(s.begin(), s.end(), s.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-    };
-    lower(a);
-    lower(b);
-    return !b.empty() && a == b;
-}
-
 }  // namespace
 
 TfmMain::TfmMain(Context& ctx, Engine& engine, Descriptions& descriptions, Dialogs& dialogs,
@@ -183,6 +172,8 @@ void TfmMain::BuildActions() {
     Bind("miSeStop", &TfmMain::miSeStopClick);
     Bind("aAusgOnl", &TfmMain::aAusgOnlClick);
     Bind("aAusgLog", &TfmMain::aAusgLogClick);
+    Action("aAusgOnl")->setCheckable(true);
+    Action("aAusgLog")->setCheckable(true);
     Bind("aZeit", &TfmMain::aZtClick);
     Action("aZeit")->setCheckable(true);
     formats_ = new QActionGroup(this);
@@ -446,8 +437,6 @@ void TfmMain::RefreshStatus() {
     tbtnOnl_->setToolTip(QTxt(ctx_, txt::kOnlineHintBase + (online ? 1 : 0)));
     tbtnTel_->setIcon(DisplayIcon(onlineDisplay));
     tbtnTel_->setToolTip(QTxt(ctx_, txt::kDisplayHintBase + (onlineDisplay ? 1 : 0)));
-    Action("aAusgOnl")->setCheckable(true);
-    Action("aAusgLog")->setCheckable(true);
     Action("aAusgOnl")->setChecked(onlineDisplay);
     Action("aAusgLog")->setChecked(!onlineDisplay);
     Action("aAFiltAE")
