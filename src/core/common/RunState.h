@@ -51,6 +51,7 @@ struct TRunState {
     bool DisplayTiming = false;  // switch "t2"
 
     bool SendFileModified = false;
+    int OpenSendEditor = 0;     // 0 none, 1 the telegram editor, 2 the list editor
     bool TimeTriggers = false;  // a send telegram or list starts at given minutes
     bool LogErrorFlag = false;  // a log block or header could not be written
     TFaultRecord FaultRecord{};

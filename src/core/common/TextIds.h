@@ -260,6 +260,7 @@ inline constexpr int kFwpSaveTitle = 971;
 inline constexpr int kFwpFilter = 972;
 inline constexpr int kFwpDefaultExt = 973;
 inline constexpr int kFwpWriteFailed = 976;
+inline constexpr int kFileWriteFailed = 976;
 inline constexpr int kImageStatus = 978;
 inline constexpr int kImageEmpty = 979;
 inline constexpr int kImageChecksum = 980;
@@ -476,6 +477,14 @@ inline constexpr int kTelegramSave = 1381;
 inline constexpr int kTelegramFilePrefix = 1382;
 inline constexpr int kListFilePrefix = 1383;
 
+// Entry fields and state lines of the send editors
+inline constexpr int kFieldRange = 1390;
+inline constexpr int kFieldInvalid = 1391;
+inline constexpr int kSentCountFormat = 1392;
+inline constexpr int kSendStateBase = 1393;
+inline constexpr int kMenuInsertRow = 1397;
+inline constexpr int kMenuDeleteRows = 1398;
+
 // Telegram types: names 50 + type (code in columns 2-5), templates 300 + type
 inline constexpr int kTypeNameBase = 50;
 inline constexpr int kTypeTemplateBase = 300;
@@ -650,6 +659,7 @@ inline constexpr int kAllTextIds[] = {kValueHintEnd,
                                       kFwpFilter,
                                       kFwpDefaultExt,
                                       kFwpWriteFailed,
+                                      kFileWriteFailed,
                                       kImageStatus,
                                       kImageEmpty,
                                       kImageChecksum,
@@ -801,7 +811,12 @@ inline constexpr int kAllTextIds[] = {kValueHintEnd,
                                       kTelegramLoad,
                                       kTelegramSave,
                                       kTelegramFilePrefix,
-                                      kListFilePrefix};
+                                      kListFilePrefix,
+                                      kFieldRange,
+                                      kFieldInvalid,
+                                      kSentCountFormat,
+                                      kMenuInsertRow,
+                                      kMenuDeleteRows};
 
 // Every base above with the number of texts it reaches.
 inline constexpr TextRange kAllTextRanges[] = {{kAddrFlagBase, 2},
@@ -844,7 +859,8 @@ inline constexpr TextRange kAllTextRanges[] = {{kAddrFlagBase, 2},
                                                {kViewFilterBase, 2},
                                                {kGridHeadingBase, 7},
                                                {kStatusTableDirectBase, 14},
-                                               {kFileMenuBase, 11}};
+                                               {kFileMenuBase, 11},
+                                               {kSendStateBase, 4}};
 
 // Choice lists: label text N, item count in text N + 1, items from text N + 2.
 inline constexpr int kChoiceLists[] = {

@@ -18,11 +18,11 @@ RowRange Clamped(int first, int last) {
     return {std::clamp(first, 1, kSendListRows), std::clamp(last, 1, kSendListRows)};
 }
 
-std::vector<TSendEntry> ReadEntries(std::string_view text, char sep) {
+std::vector<TSendEntry> ReadEntries(std::string_view text, char sep, int type17Option) {
     std::vector<TSendEntry> entries;
     while (!text.empty()) {
         TSendEntry e{};
-        if (ReadEntryLine(text, sep, e)) entries.push_back(e);
+        if (ReadEntryLine(text, sep, e, type17Option)) entries.push_back(e);
     }
     return entries;
 }
@@ -56,9 +56,9 @@ std::string CutRows(TSendList& l, int first, int last, char sep) {
     return s;
 }
 
-int PasteRows(TSendList& l, int at, std::string_view text, char sep) {
+int PasteRows(TSendList& l, int at, std::string_view text, char sep, int type17Option) {
     if (at < 1 || at > kSendListRows) return 0;
-    std::vector<TSendEntry> entries = ReadEntries(text, sep);
+    std::vector<TSendEntry> entries = ReadEntries(text, sep, type17Option);
     const int room = kSendListRows - at + 1;
     if (static_cast<int>(entries.size()) > room) entries.resize(static_cast<std::size_t>(room));
     if (entries.empty()) return 0;
@@ -70,8 +70,8 @@ int PasteRows(TSendList& l, int at, std::string_view text, char sep) {
     return n;
 }
 
-bool CanPasteRows(std::string_view text, char sep) {
-    return !ReadEntries(text, sep).empty();
+bool CanPasteRows(std::string_view text, char sep, int type17Option) {
+    return !ReadEntries(text, sep, type17Option).empty();
 }
 
 }  // namespace vadrix

@@ -18,9 +18,10 @@ std::string CopyRows(const TSendList& l, int first, int last, char sep);
 // the default entry.
 std::string CutRows(TSendList& l, int first, int last, char sep);
 // Reads the entry lines of text (invalid ones skipped) and inserts them from row `at` on;
-// what is pushed past row 400 is lost. Returns the number of rows pasted.
-int PasteRows(TSendList& l, int at, std::string_view text, char sep);
+// what is pushed past row 400 is lost. Returns the number of rows pasted. Telegram lines of
+// the log's export format take the type their fields derive, with the type-17 option given.
+int PasteRows(TSendList& l, int at, std::string_view text, char sep, int type17Option = 0);
 // True when text holds at least one entry line.
-bool CanPasteRows(std::string_view text, char sep);
+bool CanPasteRows(std::string_view text, char sep, int type17Option = 0);
 
 }  // namespace vadrix

@@ -8,12 +8,24 @@
 
 #include "common/FileWrite.h"
 #include "editors/NumberText.h"
+#include "editors/TypeCodes.h"
+#include "interpret/Descriptions.h"
 
 namespace vadrix {
 
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
+
+// Fields of a telegram line in the log's export format, counted from the record number at 0.
+namespace exportfield {
+constexpr std::size_t kDataKind = 10;
+constexpr std::size_t kSequence = 12;
+constexpr std::size_t kGroup = 13;
+constexpr std::size_t kLenCode = 14;
+constexpr std::size_t kTelNr = 15;
+constexpr std::size_t kFirstByte = 16;
+}  // namespace exportfield
 
 std::vector<std::string_view> Fields(std::string_view line, char sep) {
     std::vector<std::string_view> fields;
@@ -86,8 +98,9 @@ constexpr std::array<HeaderField, 4> kHeadInts2 = {{
 
 }  // namespace
 
-int DefaultClassToType(int infoClass, const TSendEntry&) {
-    return infoClass > 0 ? infoClass - 1 : 0;
+int DerivedRowType(const TSendEntry& e, bool sequenced, int type17Option) {
+    const int derived = DeriveClass(e.TelNr, e.Da, e.Lg, sequenced, type17Option);
+    return std::clamp(derived, 0, kLastListType);
 }
 
 std::string HeaderLine(const TSendHeader& h, char sep) {
@@ -158,37 +171,36 @@ bool ReadPlainEntry(const std::vector<std::string_view>& f, TSendEntry& e) {
 }
 
 // A telegram line of the tabular text; fields are numbered from 1 there.
-bool ReadTabularEntry(const std::vector<std::string_view>& f, TSendEntry& e,
-                      const ClassToType& classToType) {
-    const auto telNr = FieldValue(f, 14, 0, 1023);
-    const auto lg = FieldValue(f, 13, 0, 7);
-    const auto da = FieldValue(f, 9, 0, 3);
-    const auto sys = FieldValue(f, 12, 0, 7);
-    const auto cls = FieldValue(f, 11, 0, 31);
-    if (!telNr || !lg || !da || !sys || !cls) return false;
+bool ReadTabularEntry(const std::vector<std::string_view>& f, TSendEntry& e, int type17Option) {
+    using namespace exportfield;
+    const auto telNr = FieldValue(f, kTelNr, 0, 1023);
+    const auto lg = FieldValue(f, kLenCode, 0, 7);
+    const auto da = FieldValue(f, kDataKind, 0, 3);
+    const auto group = FieldValue(f, kGroup, 0, 7);
+    const auto sequence = FieldValue(f, kSequence, 0, 0xFFFF);
+    if (!telNr || !lg || !da || !group || !sequence) return false;
     TSendEntry r = e;
     r.TelNr = static_cast<std::uint16_t>(*telNr);
     r.Lg = static_cast<std::uint8_t>(*lg);
     r.Da = static_cast<std::uint8_t>(*da);
-    r.Sys = static_cast<std::uint8_t>(*sys);
+    r.Sys = static_cast<std::uint8_t>(*group);
     for (std::size_t k = 0; k < 9; ++k)
-        r.B[k] = static_cast<std::uint8_t>(FieldValue(f, 15 + k, 0, 255).value_or(0));
+        r.B[k] = static_cast<std::uint8_t>(FieldValue(f, kFirstByte + k, 0, 255).value_or(0));
     r.Akt = 1;
-    r.Typ = static_cast<std::int8_t>(std::clamp(classToType(static_cast<int>(*cls), r), 0, 76));
+    r.Typ = static_cast<std::int8_t>(DerivedRowType(r, *sequence != 0, type17Option));
     e = r;
     return true;
 }
 
 }  // namespace
 
-bool ReadEntryLine(std::string_view& text, char sep, TSendEntry& e,
-                   const ClassToType& classToType) {
+bool ReadEntryLine(std::string_view& text, char sep, TSendEntry& e, int type17Option) {
     const std::string_view line = TakeLine(text);
     const int n = Separators(line, sep);
     if (n < 15) return false;
     const auto f = Fields(line, sep);
     if (n <= 16) return ReadPlainEntry(f, e);
-    return ReadTabularEntry(f, e, classToType);
+    return ReadTabularEntry(f, e, type17Option);
 }
 
 std::string DataLine(const TSendTelegram& t, char sep) {
@@ -216,12 +228,12 @@ std::string TelegramFileText(const TSendTelegram& t, char sep) {
            DataLine(t, sep) + kCrLf;
 }
 
-bool ApplyTelegramFileText(std::string_view text, char sep, TSendTelegram& t) {
+bool ApplyTelegramFileText(std::string_view text, char sep, TSendTelegram& t, int type17Option) {
     const auto lines = Lines(text);
     if (lines.size() < 3) return false;
     ReadHeaderLine(lines[0], sep, t.Head);
     std::string_view entry = lines[1];
-    ReadEntryLine(entry, sep, t.Head.Entry);
+    ReadEntryLine(entry, sep, t.Head.Entry, type17Option);
     ReadDataLine(lines[2], sep, t);
     return true;
 }
@@ -232,7 +244,7 @@ std::string ListFileText(const TSendList& l, char sep) {
     return s;
 }
 
-bool ApplyListFileText(std::string_view text, char sep, TSendList& l) {
+bool ApplyListFileText(std::string_view text, char sep, TSendList& l, int type17Option) {
     const auto lines = Lines(text);
     if (lines.empty()) return false;
     ReadHeaderLine(lines[0], sep, l.Head);
@@ -240,7 +252,7 @@ bool ApplyListFileText(std::string_view text, char sep, TSendList& l) {
     const std::size_t last = std::min<std::size_t>(lines.size(), kSendListRows + 1);
     for (std::size_t i = 1; i < last && row <= kSendListRows; ++i) {
         std::string_view line = lines[i];
-        if (ReadEntryLine(line, sep, l.Row(row))) ++row;
+        if (ReadEntryLine(line, sep, l.Row(row), type17Option)) ++row;
     }
     return true;
 }

@@ -3,7 +3,6 @@
 // data line, the three-line telegram file and the 401-line list file.
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,10 +13,9 @@ namespace vadrix {
 inline constexpr int kMinHeaderSeparators = 12;
 inline constexpr int kMaxDataLineCount = 263;
 
-// Turns the class field of a tabular telegram line into a type; the default takes class
-// c > 0 as type c - 1 and anything else as type 0.
-using ClassToType = std::function<int(int infoClass, const TSendEntry& e)>;
-int DefaultClassToType(int infoClass, const TSendEntry& e);
+// The type of a row read from a tabular telegram line: the telegram class its fields derive
+// (type 0 when they derive none); the general parameters' type-17 option takes part.
+int DerivedRowType(const TSendEntry& e, bool sequenced, int type17Option);
 
 std::string HeaderLine(const TSendHeader& h, char sep);
 // False, and the header unchanged, when the line has too few separators or any field is
@@ -26,10 +24,9 @@ bool ReadHeaderLine(std::string_view line, char sep, TSendHeader& h);
 
 std::string EntryLine(const TSendEntry& e, char sep);
 // Takes the first line off text (up to CR LF, or LF) and reads it as an entry: the entry
-// line (15 or 16 separators) or a tabular telegram line (17 or more, which makes an active
-// row). False, and e unchanged, when it is no entry.
-bool ReadEntryLine(std::string_view& text, char sep, TSendEntry& e,
-                   const ClassToType& classToType = DefaultClassToType);
+// line (15 or 16 separators) or a telegram line of the log's export format (17 or more,
+// which makes an active row). False, and e unchanged, when it is no entry.
+bool ReadEntryLine(std::string_view& text, char sep, TSendEntry& e, int type17Option = 0);
 
 std::string DataLine(const TSendTelegram& t, char sep);
 bool ReadDataLine(std::string_view line, char sep, TSendTelegram& t);
@@ -38,13 +35,13 @@ bool ReadDataLine(std::string_view line, char sep, TSendTelegram& t);
 std::string TelegramFileText(const TSendTelegram& t, char sep);
 // Fewer than three lines change nothing and give false; otherwise each line that reads is
 // taken, the others leave their part as it was.
-bool ApplyTelegramFileText(std::string_view text, char sep, TSendTelegram& t);
+bool ApplyTelegramFileText(std::string_view text, char sep, TSendTelegram& t, int type17Option = 0);
 
 // The header line and the entry lines of all 400 rows.
 std::string ListFileText(const TSendList& l, char sep);
 // An empty text changes nothing and gives false. Valid entry lines fill rows from row 1;
 // invalid ones are skipped; rows after the last one written keep their contents.
-bool ApplyListFileText(std::string_view text, char sep, TSendList& l);
+bool ApplyListFileText(std::string_view text, char sep, TSendList& l, int type17Option = 0);
 
 // Whole files; false when the file cannot be read or written whole.
 bool ReadTextFile(const std::filesystem::path& file, std::string& text);

@@ -73,15 +73,17 @@ std::string_view TypeListName(const Context& ctx, int type) {
 
 bool ApplyTypeChange(const Context& ctx, TSendTelegram& working, int& previousType, int type) {
     if (type < 0 || type == previousType) return false;
-    const TypeTemplate t = TypeTemplateOf(ctx, type);
+    const bool filling = previousType == -1;
+    previousType = type;
+    // Filling the form shows a stored telegram: its own name and entry stand.
+    if (filling) return true;
     TSendEntry& e = working.Head.Entry;
     const std::uint8_t akt = e.Akt;
     const std::uint8_t sys = e.Sys;
-    ApplyTypeTemplate(t, type, e);
+    ApplyTypeTemplate(TypeTemplateOf(ctx, type), type, e);
     e.Akt = akt;
     e.Sys = sys;
-    if (previousType != -1) working.Head.Bez.assign(TypeListName(ctx, type).substr(0, 27));
-    previousType = type;
+    working.Head.Bez.assign(TypeListName(ctx, type).substr(0, 27));
     return true;
 }
 

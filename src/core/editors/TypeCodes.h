@@ -50,9 +50,10 @@ TypeView TypeViewOf(int type, int templateLg);
 // The name a type has in the type list: texts 50 + type, then 127 and 128.
 std::string_view TypeListName(const Context& ctx, int type);
 
-// The type change of the telegram editor: nothing for a negative type or the previous one;
-// otherwise the template of the new type goes into the entry, the telegram takes the type's
-// name unless the form is being filled (previous type -1), and previousType becomes type.
+// The type change of the telegram editor: nothing for a negative type or the previous one.
+// While the form is being filled (previous type -1) the stored telegram keeps its name and
+// entry; a real change puts the new type's template into the entry and gives the telegram
+// the type's name. previousType becomes type.
 bool ApplyTypeChange(const Context& ctx, TSendTelegram& working, int& previousType, int type);
 
 // Characters 2 to 5 of the type's name text.

@@ -251,11 +251,15 @@ TEST(TypeChange, TemplateNameAndFieldGroups) {
     ASSERT_TRUE(tc->texts.LoadFile(std::string(VADRIX_SOURCE_DIR) + "/lang/Q5Text.usa").ok());
     TSendTelegram t;
     t.Head.Entry.Typ = 5;
+    t.Head.Entry.TelNr = 77;
+    t.Head.Entry.Lg = 7;
+    t.Head.Entry.B[3] = 0xA5;
     t.Head.Bez.assign("mine");
+    const TSendTelegram stored = t;
     int previous = -1;
-    // Filling the form keeps the stored name.
+    // Filling the form keeps the stored name and entry.
     EXPECT_TRUE(ApplyTypeChange(*tc, t, previous, 5));
-    EXPECT_EQ(t.Head.Bez.str(), "mine");
+    EXPECT_EQ(std::memcmp(&t, &stored, sizeof t), 0);
     EXPECT_FALSE(ApplyTypeChange(*tc, t, previous, 5));
     EXPECT_TRUE(ApplyTypeChange(*tc, t, previous, 12));
     EXPECT_EQ(t.Head.Bez.str(), std::string(tc->Txt(50 + 12)).substr(0, 27));

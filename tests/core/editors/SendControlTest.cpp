@@ -4,6 +4,7 @@
 
 #include "app/SendDefaults.h"
 #include "common/TextIds.h"
+#include "editors/EditorSession.h"
 #include "support/TestContext.h"
 
 namespace vadrix {
@@ -121,6 +122,60 @@ TEST_F(SendControlTest, FreshTelegramSlotThree) {
     EXPECT_EQ(h.WZt, 100);
     EXPECT_EQ(h.AnstByte, 255);
     EXPECT_EQ(&SendChannel(*tc, h), &tc->emse1);
+}
+
+TEST_F(SendControlTest, ListEditorFollowsTheRowsEachRoundSends) {
+    TSendList& stored = tc->sendLists.Items[4];
+    stored.Row(3).Akt = 1;
+    stored.Row(7).Akt = 1;
+    TSendList working = BeginListEdit(*tc, 5);
+    EXPECT_EQ(tc->run.OpenSendEditor, open_editor::kList);
+    StoreList(*tc, 5, working);
+    EXPECT_EQ(working.ActiveCount, 2);
+    EXPECT_EQ(working.LastActive, 7);
+
+    struct Case {
+        int perRound, from, to;
+    };
+    // All active rows per round: 3 and 7, then on from row 1. Three per round: 3, 7, 3.
+    for (const Case c : {Case{0, 3, 1}, Case{0, 1, 1}, Case{3, 1, 4}, Case{3, 4, 1}}) {
+        working.Head.AnzO = c.perRound;
+        working.CurRow = c.from;
+        EXPECT_FALSE(FollowListPass(*tc, working, stored));
+        EXPECT_EQ(working.CurRow, c.to) << c.perRound << " from " << c.from;
+    }
+
+    // A counter row takes the bytes the scheduler advanced.
+    tc->settings.Options[TSettings::kOptCounterIncrement] = 1;
+    working.Row(3).Typ = stored.Row(3).Typ = 15;
+    stored.Row(3).B[0] = 42;
+    working.CurRow = 3;
+    EXPECT_TRUE(FollowListPass(*tc, working, stored));
+    EXPECT_EQ(working.Row(3).B[0], 42);
+
+    // Rows activated after storing lie past the stored last row: the walk still ends.
+    TSendList none = working;
+    for (TSendEntry& e : none.Rows) e.Akt = 0;
+    none.Row(200).Akt = 1;
+    none.CurRow = 5;
+    EXPECT_FALSE(FollowListPass(*tc, none, stored));
+    EXPECT_EQ(none.CurRow, 6);
+
+    EndEdit(*tc, 5);
+    EXPECT_EQ(tc->run.OpenSendEditor, open_editor::kNone);
+    EXPECT_EQ(stored.Head.NotifyWindow, 0);
+}
+
+TEST_F(SendControlTest, StationChoicesEndWithTheNoStationNumber) {
+    tc->emse2.P.StationCount = 2;
+    tc->emse2.P.StationAddr[0] = 7;
+    tc->emse2.P.StationAddr[1] = 9;
+    tc->run.NoStation = 127;
+    TSendHeader h;
+    h.Send = 4;
+    EXPECT_EQ(StationChoices(*tc, h), (std::vector<int>{7, 9, 127}));
+    EXPECT_EQ(ValidStationIndex(3, 3), 0);
+    EXPECT_EQ(ValidStationIndex(2, 3), 2);
 }
 
 }  // namespace

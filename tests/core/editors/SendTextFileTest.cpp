@@ -1,4 +1,5 @@
 #include "editors/SendTextFile.h"
+#include "interpret/Descriptions.h"
 
 #include <gtest/gtest.h>
 
@@ -121,24 +122,26 @@ TEST(EntryLine, PlainAndTabularForms) {
     std::string_view shortLine = "1;5;2;0;100;4;";
     EXPECT_FALSE(ReadEntryLine(shortLine, kSep, r));
 
-    // A line of the tabular text becomes an active row.
+    // A telegram line of the log's export format becomes an active row; its fields count
+    // from the record number at 0.
     std::string fields[25];
-    for (int i = 1; i <= 24; ++i) fields[i] = "0";
-    fields[10] = "3";    // Da
-    fields[12] = "13";   // class: type 12
-    fields[13] = "6";    // Sys
-    fields[14] = "5";    // Lg
-    fields[15] = "777";  // TelNr
+    for (int i = 0; i <= 24; ++i) fields[i] = "0";
+    fields[9] = "99";    // station
+    fields[10] = "3";    // data kind
+    fields[12] = "4";    // sequence number
+    fields[13] = "6";    // group
+    fields[14] = "5";    // length code
+    fields[15] = "777";  // telegram number
     fields[16] = "17";
     fields[24] = "x";  // an unreadable byte becomes 0
     std::string tab;
-    for (int i = 1; i <= 24; ++i) tab += fields[i] + ";";
+    for (int i = 0; i <= 24; ++i) tab += fields[i] + ";";
     TSendEntry t;
     t.B[8] = 99;
     std::string_view tv = tab;
     ASSERT_TRUE(ReadEntryLine(tv, kSep, t));
     EXPECT_EQ(t.Akt, 1);
-    EXPECT_EQ(t.Typ, 12);
+    EXPECT_EQ(t.Typ, DeriveClass(777, 3, 5, true, 0));
     EXPECT_EQ(t.Da, 3);
     EXPECT_EQ(t.Sys, 6);
     EXPECT_EQ(t.Lg, 5);
