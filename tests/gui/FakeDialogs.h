@@ -19,13 +19,15 @@ class FakeDialogs : public Dialogs {
         std::filesystem::path start;
     };
 
-    std::optional<std::filesystem::path> OpenFile(int firstText,
+    using Dialogs::OpenFile;
+    using Dialogs::SaveFile;
+    std::optional<std::filesystem::path> OpenFile(const FileDialogTexts& texts,
                                                   const std::filesystem::path& start) override {
-        return Answer(false, firstText, start);
+        return Answer(false, texts.title, start);
     }
-    std::optional<std::filesystem::path> SaveFile(int firstText,
+    std::optional<std::filesystem::path> SaveFile(const FileDialogTexts& texts,
                                                   const std::filesystem::path& start) override {
-        return Answer(true, firstText, start);
+        return Answer(true, texts.title, start);
     }
 
     std::deque<std::optional<std::filesystem::path>> answers;

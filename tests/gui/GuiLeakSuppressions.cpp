@@ -2,4 +2,6 @@
 // leaks. The one QApplication is never destroyed either (see GuiApp.h).
 
 extern "C" const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

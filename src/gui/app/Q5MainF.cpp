@@ -30,6 +30,7 @@
 #include "gui/common/QtText.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/editors/SendEditors.h"
 #include "gui/log/Q5LogView.h"
 #include "interpret/Descriptions.h"
 #include "log/SendFile.h"
@@ -122,6 +123,10 @@ TfmMain::TfmMain(Context& ctx, Engine& engine, Descriptions& descriptions, Dialo
         if (!name.empty() && mru_.size() < kMruEntries) mru_ << QString::fromStdString(name);
     }
     RefreshMru();
+    editors_ = new SendEditors(ctx_, dialogs_, this);
+    editors_->onTelegramStored = [this](int) { RefreshSendActions(); };
+    editors_->onListStored = [this](int) { RefreshSendActions(); };
+    editors_->onOpenChanged = [this] { ApplyShortcuts(); };
     ApplyTexts();
     ApplyShortcuts();
 
@@ -131,6 +136,7 @@ TfmMain::TfmMain(Context& ctx, Engine& engine, Descriptions& descriptions, Dialo
 }
 
 TfmMain::~TfmMain() {
+    delete editors_;
     ctx_.log.SetCounterHook({});
     engine_.hooks.refresh = nullptr;
     engine_.hooks.showOnlineDisplay = nullptr;
@@ -206,9 +212,8 @@ void TfmMain::BuildActions() {
         aPaLi_[n]->setObjectName(QString("aPaLi%1").arg(n + 1));
         connect(aSeTe_[n], &QAction::triggered, this, [this, n] { aSeTeClick(n + 1); });
         connect(aSeLi_[n], &QAction::triggered, this, [this, n] { aSeLiClick(n + 1); });
-        // The send editors come with later work.
-        aPaTe_[n]->setEnabled(false);
-        aPaLi_[n]->setEnabled(false);
+        connect(aPaTe_[n], &QAction::triggered, this, [this, n] { aPaTeClick(n + 1); });
+        connect(aPaLi_[n], &QAction::triggered, this, [this, n] { aPaLiClick(n + 1); });
     }
     for (int i = 0; i < 2; ++i) {
         languages_[i] = new QAction(this);
@@ -340,6 +345,7 @@ void TfmMain::ApplyTexts() {
                                                   txt::kLedHintRx2, txt::kLedHintTx2};
     for (int i = 0; i < 4; ++i) leds_[i]->setToolTip(QTxt(ctx_, kLedHints[i]));
     RefreshSendActions();
+    if (editors_) editors_->ApplyTexts();
     tbSt_->SetupStatusTable();
     tbSt_->FillStatusTable();
     RefreshStatus();
@@ -368,6 +374,8 @@ void TfmMain::ApplyShortcuts() {
     key("aAusgLog", kOptDisplay, QKeySequence(Qt::Key_F9));
     key("aAFiltAE", kOptFilterToggle, QKeySequence(Qt::Key_F11));
     key("aAFilter", kOptFilter, QKeySequence(Qt::Key_F12));
+    // While a send editor is open, F12 is the editor's.
+    if (ctx_.run.OpenSendEditor != 0) Action("aAFilter")->setShortcut(QKeySequence());
     for (int n = 0; n < kSlots; ++n) {
         aPaTe_[n]->setShortcut(flag(kOptEditTelegram) ? FunctionKey(n, Qt::ShiftModifier)
                                                       : QKeySequence());
@@ -563,6 +571,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     StoreHistory();
     StorePlacement();
     if (linkTest_) linkTest_->close();
+    editors_->CloseAll();
     event->accept();
 }
 
@@ -712,6 +721,7 @@ void TfmMain::LoadSendFileCommand(const std::filesystem::path& file) {
     }
     LoadSendFile(ctx_, file);
     RefreshSendActions();
+    if (editors_) editors_->ApplyTexts();
     tbSt_->SetupStatusTable();
     tbSt_->FillStatusTable();
     RefreshStatus();
@@ -726,7 +736,12 @@ void TfmMain::miSeTeLoadClick() {
 
 void TfmMain::miSeTeSavClick() {
     const auto file = dialogs_.SaveFile(txt::kSendFileSaveTitle, ctx_.run.AuxFilePath);
-    if (!file || !SaveSendFile(ctx_, *file)) return;
+    if (!file) return;
+    if (!SaveSendFile(ctx_, *file)) {
+        ctx_.ui.ShowMessage(std::string(ctx_.Txt(txt::kFileWriteFailed)) + "\n" + file->string(),
+                            MessageKind::kError, MessageButtons::kOk);
+        return;
+    }
     ctx_.run.AuxFilePath = *file;
     AddRecentFile(*file);
     RefreshCaption();
@@ -766,6 +781,14 @@ void TfmMain::aSeTeClick(int slot) {
 
 void TfmMain::aSeLiClick(int slot) {
     RequestSendList(ctx_, ctx_.sendLists.Items[slot - 1]);
+}
+
+void TfmMain::aPaTeClick(int slot) {
+    editors_->OpenTelegram(slot);
+}
+
+void TfmMain::aPaLiClick(int slot) {
+    editors_->OpenList(slot);
 }
 
 void TfmMain::miSeStopClick() {

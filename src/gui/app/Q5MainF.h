@@ -26,6 +26,7 @@ class Dialogs;
 class Engine;
 class Q5StatusBar;
 class Q5StatusTable;
+class SendEditors;
 class TfmLnk;
 class TLogView;
 
@@ -62,6 +63,7 @@ class TfmMain : public QMainWindow {
     Q5StatusTable* StatusTable() const { return tbSt_; }
     Q5StatusBar* StatusBarWidget() const { return stbrMain_; }
     TLogView* LogView() const { return view_; }
+    SendEditors* Editors() const { return editors_; }
     QStringList RecentFiles() const { return mru_; }
     void AddRecentFile(const std::filesystem::path& file);
     // The main timer's hook: the engine has ticked.
@@ -103,6 +105,8 @@ class TfmMain : public QMainWindow {
     void miLinkTestClick(int channel);
     void aSeTeClick(int slot);
     void aSeLiClick(int slot);
+    void aPaTeClick(int slot);
+    void aPaLiClick(int slot);
     void miSeStopClick();
     void miSendClick();
     void miViewClick();
@@ -157,6 +161,7 @@ class TfmMain : public QMainWindow {
     QAction* mruSeparator_ = nullptr;
     QStringList mru_;
     QPointer<TfmLnk> linkTest_;
+    SendEditors* editors_ = nullptr;
     bool placementRestored_ = false;
 };
 

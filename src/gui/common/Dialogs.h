@@ -7,15 +7,33 @@
 
 namespace vadrix {
 
+// The texts of a file dialog: its title, its filter ("name|pattern|..."), its default
+// extension.
+struct FileDialogTexts {
+    int title = 0;
+    int filter = 0;
+    int extension = 0;
+    // A title followed by its filter and its extension.
+    static FileDialogTexts From(int firstText) { return {firstText, firstText + 1, firstText + 2}; }
+};
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
-    // firstText: the dialog's title; the next two texts are its filter and default
-    // extension. nullopt when the user cancels.
-    virtual std::optional<std::filesystem::path> OpenFile(int firstText,
+    // start: the folder, or a file name in it. nullopt when the user cancels. Saving asks
+    // before a file is overwritten.
+    virtual std::optional<std::filesystem::path> OpenFile(const FileDialogTexts& texts,
                                                           const std::filesystem::path& start) = 0;
-    virtual std::optional<std::filesystem::path> SaveFile(int firstText,
+    virtual std::optional<std::filesystem::path> SaveFile(const FileDialogTexts& texts,
                                                           const std::filesystem::path& start) = 0;
+    std::optional<std::filesystem::path> OpenFile(int firstText,
+                                                  const std::filesystem::path& start) {
+        return OpenFile(FileDialogTexts::From(firstText), start);
+    }
+    std::optional<std::filesystem::path> SaveFile(int firstText,
+                                                  const std::filesystem::path& start) {
+        return SaveFile(FileDialogTexts::From(firstText), start);
+    }
 };
 
 }  // namespace vadrix

@@ -67,7 +67,7 @@ void QtDialogs::SetAnchors(QWidget* mainWindow, QWidget* statusTable) {
 
 MessageResult QtDialogs::Message(std::string_view text, MessageKind kind, MessageButtons buttons) {
     QMessageBox box(IconOf(kind), QTxt(ctx_, txt::kProgramTitle).trimmed(), FromCp1252(text),
-                    ButtonsOf(buttons), mainWindow_);
+                    ButtonsOf(buttons), Owner());
     if (mainWindow_) {
         // A minimised program comes back first so that the question is seen.
         if (mainWindow_->isMinimized()) mainWindow_->showNormal();
@@ -79,32 +79,38 @@ MessageResult QtDialogs::Message(std::string_view text, MessageKind kind, Messag
     return ResultOf(box.exec());
 }
 
+// An editor window stays on top of the main window: a box it asks must stand above it.
+QWidget* QtDialogs::Owner() const {
+    QWidget* active = QApplication::activeWindow();
+    return active ? active : mainWindow_.data();
+}
+
 QString QtDialogs::Text(int n) const {
     return QTxt(ctx_, n);
 }
 
 // "Log files (*.lg8)|*.lg8|All files (*.*)|*.*" becomes Qt's "Log files (*.lg8);;All files (*.*)".
-QString QtDialogs::Filter(int firstText) const {
-    const QStringList parts = Text(firstText + 1).split('|');
+QString QtDialogs::Filter(int filterText) const {
+    const QStringList parts = Text(filterText).split('|');
     QStringList names;
     for (int i = 0; i + 1 < parts.size(); i += 2) names << parts[i];
     return names.join(";;");
 }
 
-std::optional<std::filesystem::path> QtDialogs::OpenFile(int firstText,
+std::optional<std::filesystem::path> QtDialogs::OpenFile(const FileDialogTexts& texts,
                                                          const std::filesystem::path& start) {
     const QString file = QFileDialog::getOpenFileName(
-        mainWindow_, Text(firstText), QString::fromStdString(start.string()), Filter(firstText));
+        Owner(), Text(texts.title), QString::fromStdString(start.string()), Filter(texts.filter));
     if (file.isEmpty()) return std::nullopt;
     return std::filesystem::path(file.toStdString());
 }
 
-std::optional<std::filesystem::path> QtDialogs::SaveFile(int firstText,
+std::optional<std::filesystem::path> QtDialogs::SaveFile(const FileDialogTexts& texts,
                                                          const std::filesystem::path& start) {
-    QFileDialog dialog(mainWindow_, Text(firstText), QString::fromStdString(start.string()),
-                       Filter(firstText));
+    QFileDialog dialog(Owner(), Text(texts.title), QString::fromStdString(start.string()),
+                       Filter(texts.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(Text(firstText + 2));
+    dialog.setDefaultSuffix(Text(texts.extension));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return std::filesystem::path(dialog.selectedFiles().front().toStdString());
 }

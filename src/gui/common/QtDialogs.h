@@ -21,14 +21,17 @@ class QtDialogs : public Dialogs {
 
     // A message box: text is CP1252 as the table holds it.
     MessageResult Message(std::string_view text, MessageKind kind, MessageButtons buttons);
-    std::optional<std::filesystem::path> OpenFile(int firstText,
+    using Dialogs::OpenFile;
+    using Dialogs::SaveFile;
+    std::optional<std::filesystem::path> OpenFile(const FileDialogTexts& texts,
                                                   const std::filesystem::path& start) override;
-    std::optional<std::filesystem::path> SaveFile(int firstText,
+    std::optional<std::filesystem::path> SaveFile(const FileDialogTexts& texts,
                                                   const std::filesystem::path& start) override;
 
   private:
+    QWidget* Owner() const;
     QString Text(int n) const;
-    QString Filter(int firstText) const;
+    QString Filter(int filterText) const;
 
     const Context& ctx_;
     QPointer<QWidget> mainWindow_;

@@ -1,0 +1,310 @@
+#include "gui/editors/EditorForm.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <charconv>
+
+#include "common/TextFormat.h"
+#include "common/TextIds.h"
+#include "editors/ByteField.h"
+#include "editors/EditorSession.h"
+#include "editors/NumberText.h"
+#include "gui/common/QtText.h"
+
+namespace vadrix {
+
+EntryField::EntryField(Context& ctx, QWidget* parent) : QLineEdit(parent), ctx_(ctx) {}
+
+bool EntryField::Validate(bool tell) {
+    const std::optional<std::string> error = check_ ? check_(text()) : std::nullopt;
+    SetError(error.has_value());
+    if (error && tell && !telling_) {
+        telling_ = true;
+        ctx_.ui.ShowMessage(*error, MessageKind::kError, MessageButtons::kOk);
+        telling_ = false;
+    }
+    return !error;
+}
+
+void EntryField::SetError(bool on) {
+    if (error_ == on) return;
+    error_ = on;
+    setStyleSheet(on ? "QLineEdit { background: #ffd0d0; }" : QString());
+}
+
+void EntryField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // A message box of its own takes the focus too; that is no leaving.
+    if (telling_ || event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason)
+        return;
+    if (Validate()) {
+        emit accepted();
+        return;
+    }
+    // The field keeps the focus until its text is valid.
+    QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
+}
+
+void MakeNumberField(Context& ctx, EntryField& f, int lo, int hi, int maxDigits) {
+    f.setMaxLength(maxDigits);
+    f.SetCheck([&ctx, lo, hi](const QString& text) -> std::optional<std::string> {
+        if (ParseIntInRange(TrimBlanks(text.toStdString()), lo, hi)) return std::nullopt;
+        return FormatText(ctx.Txt(txt::kFieldRange), {FmtArg(lo), FmtArg(hi)});
+    });
+}
+
+std::optional<int> FieldNumber(const EntryField& f) {
+    const auto v = ParseWholeInt(TrimBlanks(f.text().toStdString()));
+    if (!v) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+QString BitText(const Context& ctx, int v) {
+    return FromCp1252(BitString(static_cast<std::uint32_t>(v), 8, ctx.run.BitChars));
+}
+
+std::optional<std::uint8_t> FieldByte(const Context& ctx, const EntryField& f) {
+    return ParseByteField(Utf8ToCp1252(f.text().toStdString()), ctx.Txt(txt::kBitStringChars),
+                          ctx.Txt(txt::kByteFieldKinds));
+}
+
+void MakeByteField(Context& ctx, EntryField& f) {
+    f.setMaxLength(8);
+    f.SetCheck([&ctx, &f](const QString&) -> std::optional<std::string> {
+        if (FieldByte(ctx, f)) return std::nullopt;
+        return FormatText(ctx.Txt(txt::kFieldRange), {FmtArg(0), FmtArg(255)});
+    });
+    QObject::connect(&f, &EntryField::accepted, &f,
+                     [&ctx, &f] { f.setText(BitText(ctx, FieldByte(ctx, f).value_or(0))); });
+}
+
+EditorForm::EditorForm(Context& ctx, QWidget* window, QStatusBar* status)
+    : QObject(window), ctx_(ctx), window_(window), status_(status) {}
+
+void EditorForm::AddControl(QWidget* w, int hint) {
+    controls_.emplace_back(w);
+    SetHint(w, hint);
+    w->installEventFilter(this);
+}
+
+void EditorForm::SetHint(QWidget* w, int hint) {
+    w->setProperty("hint", hint);
+}
+
+void EditorForm::SetFieldLabel(EntryField& f, int text) {
+    if (f.label) f.label->setText(QTxt(ctx_, text));
+    SetHint(&f, text + 1);
+}
+
+void EditorForm::FillComboFromTexts(QComboBox& box, QLabel* label, int n) {
+    if (label) label->setText(QTxt(ctx_, n));
+    const std::string_view countText = ctx_.Txt(n + 1);
+    int count = 0;
+    std::from_chars(countText.data(), countText.data() + countText.size(), count);
+    const int keep = box.currentIndex();
+    box.clear();
+    for (int i = 0; i < count; ++i) box.addItem(QTxt(ctx_, n + 2 + i));
+    if (keep >= 0 && keep < box.count()) box.setCurrentIndex(keep);
+    SetHint(&box, txt::kGeneralHint);
+}
+
+void EditorForm::FocusControl(int index) {
+    if (index < 1 || index > static_cast<int>(controls_.size())) return;
+    QWidget* w = controls_[static_cast<std::size_t>(index - 1)];
+    if (w && w->isVisibleTo(window_) && w->isEnabled() && w->focusPolicy() != Qt::NoFocus)
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+bool EditorForm::AllValid() {
+    bool valid = true;
+    for (const QPointer<QWidget>& w : controls_) {
+        auto* field = qobject_cast<EntryField*>(w.data());
+        if (field && field->isVisibleTo(window_) && !field->Validate(valid)) valid = false;
+    }
+    return valid;
+}
+
+void EditorForm::Entered(QWidget* w) {
+    if (status_) status_->showMessage(QTxt(ctx_, w->property("hint").toInt()));
+    if (qobject_cast<QAbstractButton*>(w)) return;
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i] == w) focusIndex_ = static_cast<int>(i) + 1;
+}
+
+bool EditorForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w) return false;
+    if (event->type() == QEvent::FocusIn) {
+        Entered(w);
+        return false;
+    }
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (onLeave && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            onLeave(w);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (onEscape) onEscape();
+        return true;  // consumed in any case
+    }
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (!enter || key->modifiers() != Qt::NoModifier) return false;
+    if (qobject_cast<QAbstractButton*>(w) || (keepsEnter && keepsEnter(w))) return false;
+    if (auto* box = qobject_cast<QComboBox*>(w); box && box->view()->isVisible()) return false;
+    // As Tab does, so the window's tab order holds.
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &tab);
+    return true;
+}
+
+namespace {
+
+EntryField* NewHeaderField(Context& ctx, QWidget* parent, const char* name) {
+    auto* f = new EntryField(ctx, parent);
+    f->setObjectName(name);
+    f->label = new QLabel(parent);
+    f->label->setBuddy(f);
+    return f;
+}
+
+QComboBox* NewChoice(QWidget* parent, const char* name) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    return c;
+}
+
+int Chosen(const QComboBox* c) {
+    return std::max(c->currentIndex(), 0);
+}
+
+void Choose(QComboBox* c, int i) {
+    c->setCurrentIndex(i >= 0 && i < c->count() ? i : 0);
+}
+
+}  // namespace
+
+SendHeaderFields::SendHeaderFields(Context& c, QWidget* parent, bool isList)
+    : ctx(c),
+      sfBez(NewHeaderField(c, parent, "sfBez")),
+      cbAnst(NewChoice(parent, "cbAnst")),
+      sfMin(NewHeaderField(c, parent, "sfMin")),
+      sfAnstTNr(NewHeaderField(c, parent, "sfAnstTNr")),
+      cbAnstDa(NewChoice(parent, "cbAnstDa")),
+      sfAnstByte(NewHeaderField(c, parent, "sfAnstByte")),
+      sfSend(NewHeaderField(c, parent, "sfSend")),
+      sfAnzT(NewHeaderField(c, parent, "sfAnzT")),
+      sfWZt(NewHeaderField(c, parent, "sfWZt")),
+      cbStNr(NewChoice(parent, "cbStNr")),
+      lblAnst(new QLabel(parent)),
+      lblAnstDa(new QLabel(parent)),
+      lblStNr(new QLabel(parent)),
+      list(isList) {
+    sfBez->setMaxLength(27);
+    MakeNumberField(ctx, *sfMin, 0, 59, 2);
+    MakeNumberField(ctx, *sfAnstTNr, 0, 1023, 4);
+    MakeByteField(ctx, *sfAnstByte);
+    MakeNumberField(ctx, *sfSend, 1, 2, 1);
+    MakeNumberField(ctx, *sfAnzT, 0, 100000, 7);
+    MakeNumberField(ctx, *sfWZt, 0, 1000000, 7);
+    if (list) {
+        sfAnzO = NewHeaderField(c, parent, "sfAnzO");
+        MakeNumberField(ctx, *sfAnzO, 0, 99999, 5);
+    }
+    lblStNr->setObjectName("lblStNr");
+}
+
+void SendHeaderFields::ApplyTexts(EditorForm& form) {
+    form.SetFieldLabel(*sfBez, txt::kNameLabel);
+    form.FillComboFromTexts(*cbAnst, lblAnst, txt::kStartList);
+    form.SetFieldLabel(*sfMin, txt::kMinuteLabel);
+    form.SetFieldLabel(*sfAnstTNr, txt::kStartTelNoLabel);
+    form.FillComboFromTexts(*cbAnstDa, lblAnstDa, txt::kStartDataKindList);
+    form.SetFieldLabel(*sfAnstByte, txt::kByteLabel);
+    // The start byte's hint tells what the byte means for the start trigger chosen.
+    form.SetHint(sfAnstByte, txt::kStartByteHintBase + Chosen(cbAnst));
+    form.SetFieldLabel(*sfSend, txt::kSenderLabel);
+    form.SetFieldLabel(*sfAnzT, list ? txt::kRoundsLabel : txt::kRepeatLabel);
+    if (sfAnzO) form.SetFieldLabel(*sfAnzO, txt::kPerRoundLabel);
+    form.SetFieldLabel(*sfWZt, txt::kPauseLabel);
+    form.SetHint(cbStNr, txt::kGeneralHint);
+    lblStNr->setText(QTxt(ctx, list ? txt::kListStationLabel : txt::kStationLabel));
+    QObject::connect(
+        cbAnst, &QComboBox::currentIndexChanged, sfAnstByte,
+        [this, &form](int i) {
+            form.SetHint(sfAnstByte, txt::kStartByteHintBase + std::max(i, 0));
+        },
+        Qt::UniqueConnection);
+}
+
+void SendHeaderFields::Fill(const TSendHeader& h) {
+    auto number = [](EntryField* f, int v) { f->setText(QString::number(v)); };
+    sfBez->setText(FromCp1252(h.Bez.str()));
+    Choose(cbAnst, h.Anst);
+    number(sfMin, h.Min);
+    number(sfAnstTNr, h.AnstTNr);
+    Choose(cbAnstDa, h.AnstDa);
+    sfAnstByte->setText(BitText(ctx, h.AnstByte));
+    number(sfSend, h.Send / 2);
+    number(sfAnzT, h.AnzT);
+    if (sfAnzO) number(sfAnzO, h.AnzO);
+    number(sfWZt, h.WZt);
+}
+
+void SendHeaderFields::Read(TSendHeader& h) const {
+    auto number = [](const EntryField* f, int fallback) {
+        return FieldNumber(*f).value_or(fallback);
+    };
+    h.Bez.assign(Utf8ToCp1252(sfBez->text().toStdString()).substr(0, 27));
+    h.Anst = Chosen(cbAnst);
+    h.Min = number(sfMin, h.Min);
+    h.AnstTNr = number(sfAnstTNr, h.AnstTNr);
+    h.AnstDa = Chosen(cbAnstDa);
+    h.AnstByte = FieldByte(ctx, *sfAnstByte).value_or(static_cast<std::uint8_t>(h.AnstByte));
+    h.Send = 2 * number(sfSend, h.Send / 2);
+    h.AnzT = number(sfAnzT, h.AnzT);
+    if (sfAnzO) h.AnzO = number(sfAnzO, h.AnzO);
+    h.WZt = number(sfWZt, h.WZt);
+    h.StNr = Chosen(cbStNr);
+}
+
+void SendHeaderFields::FillStations(TSendHeader& h) {
+    const std::vector<int> stations = StationChoices(ctx, h);
+    cbStNr->clear();
+    for (const int s : stations) cbStNr->addItem(" " + QString::number(s));
+    h.StNr = ValidStationIndex(h.StNr, cbStNr->count());
+    cbStNr->setCurrentIndex(h.StNr);
+}
+
+std::vector<QWidget*> SendHeaderFields::Controls() const {
+    std::vector<QWidget*> c{sfBez, cbAnst, sfMin, sfAnstTNr, cbAnstDa, sfAnstByte, sfSend, sfAnzT};
+    if (sfAnzO) c.push_back(sfAnzO);
+    c.push_back(sfWZt);
+    return c;
+}
+
+QPoint EditorPosition(const QWidget* mainWindow, int editorWidth) {
+    if (!mainWindow) return {0, 50};
+    const QRect frame = mainWindow->frameGeometry();
+    const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : qApp->primaryScreen();
+    const int screenWidth = screen ? screen->geometry().width() : frame.right() + editorWidth;
+    return {std::min(frame.right() + 1, screenWidth - editorWidth), frame.top() + 50};
+}
+
+bool AskYesNo(Context& ctx, int n) {
+    return ctx.ui.ShowMessage(ctx.Txt(n), MessageKind::kConfirmation, MessageButtons::kYesNo) ==
+           MessageResult::kYes;
+}
+
+}  // namespace vadrix
