@@ -66,6 +66,10 @@ void Engine::Tick() {
         ApplyOnline();
     }
     ++run.TickCount;
+    // What the log holds reaches its file within about a second: a program that is killed
+    // or loses its power loses no more, and readers of the live log see it. A failed write
+    // raises the log's error flag for the check below.
+    ctx_.log.Flush(ctx_.clock.MsCounter());
     if (run.TickCount % 32 == 5 && ctx_.settings.Online != 0) {
         CheckFaultRecord();
         if (run.LogErrorFlag) {

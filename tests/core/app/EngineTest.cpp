@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "app/DataFiles.h"
 #include "common/TextIds.h"
+#include "log/LogFileLayout.h"
 #include "support/EngineRig.h"
 #include "support/TempDir.h"
 
@@ -176,6 +178,34 @@ TEST_F(EngineTick, GoingOnlineTakesTheLiveLogOfToday) {
     engine.ToggleOnline();
     EXPECT_EQ(tc->run.LogFilePath, DataFileName(*tc, txt::kLogFileName));
     EXPECT_TRUE(std::filesystem::exists(tc->run.LogFilePath));
+}
+
+// The main timer writes the log through about once a second: a record stored a second ago is
+// in the file, as a reader of it (or a program killed now and started again) finds it.
+TEST_F(EngineTick, TheLogReachesItsFileWithinASecond) {
+    tc->run.LogFilePath = dir / "live.lg8";
+    ASSERT_TRUE(tc->log.Create());
+    const auto onDisk = [&] {
+        TLogDirectory d{};
+        TTelegram first{};
+        std::ifstream f(tc->run.LogFilePath, std::ios::binary);
+        f.seekg(kLogHeaderSize);
+        f.read(reinterpret_cast<char*>(&d), sizeof d);
+        f.seekg(static_cast<std::streamoff>(LogBlockOffset(0) + kBlockRecordsStart));
+        f.read(reinterpret_cast<char*>(&first), sizeof first);
+        return std::pair{d.NewestSeqNo, first.SeqNo};
+    };
+    TTelegram rec{};
+    rec.Source = source::kE1;
+    rec.Status = status::kGood;
+    rec.Kind = kind::kVariable;
+    rec.FrameLen = 6;
+    ASSERT_TRUE(tc->log.Store(rec));
+    Tick();
+    EXPECT_EQ(onDisk(), (std::pair<std::uint32_t, std::int32_t>{0, 0})) << "written at once";
+    Ticks(1000 / static_cast<int>(kTickMs) + 1);
+    EXPECT_EQ(onDisk(), (std::pair<std::uint32_t, std::int32_t>{1, 1}));
+    EXPECT_FALSE(tc->run.LogErrorFlag);
 }
 
 class DailyLog : public EngineTick {
