@@ -171,6 +171,7 @@ void TTelLog::Place(TTelegram& rec) {
 
 void TTelLog::NextBlock() {
     WriteCurrentBlock();
+    const TBlockHeader full = ReadBlockHeader(block_);
     std::uint32_t next = (dir_.CurrentBlock + 1) % dir_.BlockCount;
     if (next == dir_.OldestBlock) {
         if (role_ == Role::kWriter && dir_.BlockCount < kMaxBlocks) {
@@ -182,6 +183,17 @@ void TTelLog::NextBlock() {
             if (view_.IsOpen() && viewBlock_ == next) viewStale_ = true;
         }
     }
+    // The file learns at once that the block about to be reused is no longer in the ring
+    // (the directory up to the full block's last record): else the directory of the last
+    // flush could name as its oldest a block written over before the next flush, and a
+    // process that ended then would leave records that no longer follow one another. The
+    // switch itself reaches the file with the next flush, after the new block's records.
+    TLogDirectory known = dir_;
+    if (lastLen_ != 0) {
+        known.NewestSeqNo = full.LastSeqNo;
+        known.NewestTime = full.LastTime;
+    }
+    if (!WriteWhole(file_, kLogHeaderSize, known)) SetWriteError();
     dir_.CurrentBlock = next;
     ResetBlock();
     dirDirty_ = true;

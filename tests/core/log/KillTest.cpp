@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -93,6 +95,54 @@ TEST(LogKillTest, AKilledWriterLosesAtMostAboutASecond) {
     TTelegram t = MakeTelegram(kFrame);
     tc->log.Store(t);
     EXPECT_EQ(static_cast<std::uint32_t>(t.SeqNo), newest + 1);
+}
+
+// The file as it stands at any moment, as a killed process leaves it, is a sound log, also
+// when the ring wrapped twice since the last flush: the directory on the disk never names as
+// its oldest a block that was written over, so a reader finds every record from the oldest
+// to the newest, in order, and at least those of the flush.
+TEST(LogKillTest, TheFileIsSoundAtEveryMomentWhileTheRingWraps) {
+    TempDir dir;
+    const auto file = dir / "wrapping.lg8";
+    TestContext tc;
+    tc->run.LogFilePath = file;
+    tc->log.SetRingBlocks(4);
+    tc->log.SetCounterHook([](int) {});
+    ASSERT_TRUE(tc->log.Create());
+    const int flushAt = 3 * kPerBlock + kPerBlock / 2;
+    std::uint32_t flushed = 0;
+    for (int i = 1; i <= 6 * kPerBlock; ++i) {
+        TTelegram t = MakeTelegram(kFrame);
+        tc->log.Store(t);
+        if (i == flushAt) {
+            ASSERT_TRUE(tc->log.FlushNow());
+            flushed = static_cast<std::uint32_t>(i);
+        }
+        if (i % 97 != 0 && i % kPerBlock > 2) continue;
+        const auto snap = dir / "snap.lg8";
+        std::filesystem::copy_file(file, snap, std::filesystem::copy_options::overwrite_existing);
+        TestContext reader;
+        reader->log.SetCounterHook([](int) {});
+        ASSERT_TRUE(reader->log.OpenForReading(snap)) << "after record " << i;
+        ASSERT_TRUE(reader->log.OpenView());
+        const TLogDirectory& d = reader->log.Directory();
+        if (i <= kPerBlock) {
+            EXPECT_EQ(d.NewestSeqNo, 0u) << "nothing flushed, no block full yet";
+            continue;
+        }
+        reader->log.ViewToStart();
+        std::uint32_t expected = d.OldestSeqNo;
+        do {
+            const TTelegram& r = reader->log.ViewRecord();
+            if (r.RecLen == 0) break;
+            ASSERT_EQ(static_cast<std::uint32_t>(r.SeqNo), expected) << "after record " << i;
+            ++expected;
+        } while (reader->log.StepForward());
+        EXPECT_EQ(expected - 1, d.NewestSeqNo) << "after record " << i;
+        EXPECT_GE(d.NewestSeqNo, std::min<std::uint32_t>(flushed, static_cast<std::uint32_t>(i)))
+            << "after record " << i;
+        reader->log.Close();
+    }
 }
 
 }  // namespace
