@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -419,6 +420,70 @@ TEST_F(SendEditorsTest, ASetUpSavedFromTheEditorsComesBackByteForByte) {
     EXPECT_EQ(
         std::memcmp(&fromCli->sendTelegrams, &ctx().sendTelegrams, sizeof(TSendTelegramTable)), 0);
     EXPECT_EQ(std::memcmp(&fromCli->sendLists, &ctx().sendLists, sizeof(TSendListTable)), 0);
+}
+
+TEST_F(SendEditorsTest, AFreeBitStringShowsTheComposedFrameAndKeepsItsBits) {
+    TfmSeTe& e = EditTelegram(6);  // type 5
+    auto* type = Child<QComboBox>(&e, "cbTelTyp");
+    auto* memo = Child<QPlainTextEdit>(&e, "Memo");
+    EXPECT_FALSE(memo->isVisible());
+    type->setFocus();
+    type->setCurrentIndex(kTypeFreeBits);
+    Leave(type);
+    EXPECT_TRUE(memo->isVisible());
+    EXPECT_FALSE(Child<QLineEdit>(&e, "sfTelNr")->isVisible());
+    // The telegram as composed for its channel, one byte per line.
+    TSendTelegram probe = ctx().sendTelegrams.Items[5];
+    TEmSe shadow = ctx().emse1;
+    ComposeTelegram(ctx(), shadow, probe);
+    const int frameLen = shadow.TxBuffer.FrameLen;
+    const QStringList lines = memo->toPlainText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), frameLen);
+    EXPECT_EQ(lines[0].trimmed().remove(' '),
+              QString::number(shadow.TxBuffer.Frame[0], 2).rightJustified(8, '0'));
+    QTest::mouseClick(Child<QPushButton>(&e, "btnOK"), Qt::LeftButton);
+    const TSendTelegram& stored = ctx().sendTelegrams.Items[5];
+    EXPECT_EQ(stored.Head.Entry.Typ, kTypeFreeBits);
+    EXPECT_EQ(stored.DataCount, 8 * frameLen);
+    EXPECT_TRUE(std::equal(stored.Data, stored.Data + frameLen, shadow.TxBuffer.Frame));
+}
+
+TEST_F(SendEditorsTest, TelegramAndListFilesFromTheEditorsPopUpMenus) {
+    TfmSeTe& t = EditTelegram(2);
+    Type(Child<QLineEdit>(&t, "sfBez"), "Saved");
+    const std::filesystem::path telegramFile = dir / "t.txt";
+    dialogs.answers = {telegramFile};
+    t.LoadSaveMenu()->findChild<QAction*>("miSave")->trigger();
+    EXPECT_EQ(dialogs.asked.back().firstText, txt::kTelegramSave);
+    EXPECT_EQ(dialogs.asked.back().start, dir / "SendTelegram2");
+    EXPECT_EQ(ctx().sendTelegrams.Items[1].Head.Bez.str(), "Saved");  // saving stores
+    const std::string text = ReadFileText(telegramFile);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+    Type(Child<QLineEdit>(&t, "sfBez"), "Other");
+    dialogs.answers = {telegramFile};
+    t.LoadSaveMenu()->findChild<QAction*>("miLoad")->trigger();
+    EXPECT_EQ(Child<QLineEdit>(&t, "sfBez")->text(), "Saved");
+    t.close();
+
+    TfmSeLi& l = EditList(8);
+    const std::filesystem::path listFile = dir / "l.txt";
+    dialogs.answers = {listFile};
+    l.LoadSaveMenu()->findChild<QAction*>("miSave")->trigger();
+    std::string lines = ReadFileText(listFile);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 401);
+    // A broken fifth line: rows 1 to 399 come from the other lines, row 400 stays.
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) at = lines.find('\n', at) + 1;
+    lines.replace(at, lines.find('\n', at) - at, "broken\r");
+    for (std::size_t p = lines.find(";520;"); p != std::string::npos;
+         p = lines.find(";520;", p + 1))
+        lines.replace(p, 5, ";777;");
+    std::ofstream(listFile, std::ios::binary) << lines;
+    dialogs.answers = {listFile};
+    l.LoadSaveMenu()->findChild<QAction*>("miLoad")->trigger();
+    EXPECT_EQ(l.Working().Row(399).TelNr, 777);
+    EXPECT_EQ(l.Working().Row(400).TelNr, 520);
+    EXPECT_EQ(ctx().sendLists.Items[7].Row(1).TelNr, 520);  // nothing stored before OK
 }
 
 TEST_F(SendEditorsTest, EditorsFollowTheLanguage) {

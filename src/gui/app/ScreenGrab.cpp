@@ -1,6 +1,7 @@
 #include "gui/app/ScreenGrab.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QPointer>
 #include <QTimer>
@@ -11,9 +12,15 @@
 #include <vector>
 
 #include "app/Context.h"
+#include "editors/TypeCodes.h"
 #include "gui/app/Q5MainF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/editors/Q5SLiF.h"
+#include "gui/editors/Q5STeF.h"
+#include "gui/editors/Q5TypF.h"
+#include "gui/editors/SendEditors.h"
+#include "gui/editors/SendListGrid.h"
 
 namespace vadrix {
 namespace {
@@ -48,6 +55,40 @@ std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const
                 Save(link->data(), dir, "Q5LnkF-" + LanguageName(ctx));
                 (*link)->close();
             }
+        },
+        // A telegram of a measured-value type.
+        [&w] { w.Action("aPaTe9")->trigger(); },
+        [&ctx, &w, dir] {
+            if (QWidget* e = w.Editors()->TelegramEditor()) {
+                Save(e, dir, "Q5STeF-" + LanguageName(ctx));
+                e->close();
+            }
+        },
+        // A list with rows of several types, and the type picker on one of them.
+        [&ctx, &w] {
+            TSendList& l = ctx.sendLists.Items[0];
+            const int types[] = {0, 8, 10, 16, 19, 26, 44, 45};
+            for (int r = 0; r < 8; ++r) {
+                ApplyTypeTemplate(TypeTemplateOf(ctx, types[r]), types[r], l.Row(r + 1));
+                l.Row(r + 1).Akt = r % 3 != 2;
+            }
+            w.Action("aPaLi1")->trigger();
+        },
+        [&ctx, &w, dir] {
+            if (QWidget* e = w.Editors()->ListEditor()) Save(e, dir, "Q5SLiF-" + LanguageName(ctx));
+        },
+        [&ctx, &w, dir] {
+            TfmSeLi* e = w.Editors()->ListEditor();
+            if (!e) return;
+            e->Grid()->SetActiveCell(3, grid_col::kTyp);
+            QTimer::singleShot(kStepMs, e, [&ctx, dir] {
+                if (auto* picker = qobject_cast<TfmTyp*>(QApplication::activeModalWidget())) {
+                    Save(picker, dir, "Q5TypF-" + LanguageName(ctx));
+                    picker->reject();
+                }
+            });
+            e->OpenTypePicker();
+            e->close();
         },
         [&ctx, &w, dir] {
             auto* info = new TfmInfo(ctx, &w);
