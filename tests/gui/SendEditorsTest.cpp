@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -208,6 +209,22 @@ TEST_F(SendEditorsTest, EscapeAsksOnlyAfterAChangeAndNoKeepsTheWindow) {
     EXPECT_NE(ctx().sendTelegrams.Items[0].Head.Bez.str(), "changed");
 }
 
+TEST_F(SendEditorsTest, EnterMovesOnAndTheLastFocusComesBackNextTime) {
+    TfmSeTe& e = EditTelegram(5);
+    auto* name = Child<QLineEdit>(&e, "sfBez");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), Child<QComboBox>(&e, "cbAnst"));
+    auto* pause = Child<QLineEdit>(&e, "sfWZt");
+    pause->setFocus();
+    EXPECT_EQ(e.StatusBar()->currentMessage(), QTxt(ctx(), txt::kPauseLabel + 1));
+    QTest::mouseClick(Child<QPushButton>(&e, "btnOK"), Qt::LeftButton);
+    EXPECT_GT(ctx().sendTelegrams.Items[4].Head.FocusIndex, 0);
+    TfmSeTe& again = EditTelegram(5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), Child<QLineEdit>(&again, "sfWZt"));
+}
+
 TEST_F(SendEditorsTest, OneEditorAtATimeAndF12BelongsToIt) {
     ctx().settings.Options[3] = 1;  // F12 for the display filter
     window->ApplyShortcuts();
@@ -228,6 +245,8 @@ TEST_F(SendEditorsTest, SendingByHandPutsTheTelegramOnThePortByteExact) {
     rig.GoOnline();
     TfmSeTe& e = EditTelegram(9);
     Type(Child<QLineEdit>(&e, "sfTelNr"), "700");
+    Type(Child<QLineEdit>(&e, "sfAnzT"), "0");  // no limit, and a long pause after each
+    Type(Child<QLineEdit>(&e, "sfWZt"), "100000");
     QTest::mouseClick(Child<QPushButton>(&e, "btnSend"), Qt::LeftButton);
     const TSendTelegram stored = ctx().sendTelegrams.Items[8];
     EXPECT_EQ(stored.Head.Entry.TelNr, 700);
@@ -240,6 +259,10 @@ TEST_F(SendEditorsTest, SendingByHandPutsTheTelegramOnThePortByteExact) {
     const std::vector<std::uint8_t> expected(shadow.TxBuffer.Frame,
                                              shadow.TxBuffer.Frame + shadow.TxBuffer.FrameLen);
     EXPECT_EQ(rig.port1.written, expected);
+    // The editor shows what the scheduler did.
+    QTest::qWait(300);
+    const QString state = Child<QLabel>(e.StatusBar(), "sendState")->text();
+    EXPECT_EQ(state, "Sent: 1 - pausing");
     e.close();
 
     // Offline the editor stores all the same and says why nothing is sent.

@@ -94,6 +94,7 @@ void TfmSeTe::BuildControls() {
     root->addLayout(grid);
     stbrSeTe_ = new QStatusBar(this);
     sendState_ = new QLabel(stbrSeTe_);
+    sendState_->setObjectName("sendState");
     stbrSeTe_->addPermanentWidget(sendState_);
     form_ = new EditorForm(ctx_, this, stbrSeTe_);
     form_->onEscape = [this] { Escape(); };
