@@ -214,6 +214,36 @@ TEST(SimMonitorDevice, EachFaultKindGivesItsReceptionStatus) {
     }
 }
 
+// What the device says it reported, per line and damaged, is what the program stored: the
+// figures a long run compares with the program's log.
+TEST(SimMonitorDevice, ItsCountsAreTheTelegramsTheProgramStored) {
+    sim::MonitorOptions options;
+    options.faultRate = 0.3;
+    options.seed = 5;
+    MonitorRig rig(kThreeLines, options);
+    for (int line = 1; line <= 3; ++line) rig.ProgramLine(line).BitRate = 2400;
+    rig.Configure();
+    rig.Run(6000);
+
+    std::uint32_t perSource[4] = {0, 0, 0, 0};
+    std::uint32_t faulty = 0;
+    for (const TTelegram& t : rig.Telegrams()) {
+        ASSERT_GE(t.Source, source::kE1);
+        ASSERT_LE(t.Source, source::kE2);
+        ++perSource[t.Source];
+        faulty += t.Status != rx_status::kGood;
+    }
+    const sim::MonitorCounts& c = rig.device->Counts();
+    EXPECT_EQ(c.reported[0], perSource[source::kE1]);
+    EXPECT_EQ(c.reported[1], perSource[source::kS1]);
+    EXPECT_EQ(c.reported[2], perSource[source::kE2]);
+    EXPECT_GT(c.Reported(), 20u);
+    EXPECT_EQ(c.damaged, faulty);
+    EXPECT_GT(c.damaged, 0u);
+    EXPECT_LT(c.damaged, c.Reported());
+    EXPECT_EQ(c.texts, rig.Texts().size());
+}
+
 TEST(SimMonitorDevice, TheSameSeedGivesTheSameLinkAndFaults) {
     const auto run = [](std::uint32_t seed) {
         sim::MonitorOptions options;

@@ -188,6 +188,9 @@ void MonitorDevice::Tick(std::uint32_t nowMs) {
 void MonitorDevice::Stop() {
     if (receiving_) SimLog("file transfer left incomplete after %zu bytes", file_.size());
     SendText("vadrix-sim monitor device stopped");
+    const MonitorCounts& c = counts_;
+    SimError("monitor device: reported %u telegrams (%u damaged): E1 %u, S %u, E2 %u; %u texts",
+             c.Reported(), c.damaged, c.reported[0], c.reported[1], c.reported[2], c.texts);
 }
 
 // --- What the program sends ------------------------------------------------------------
@@ -507,12 +510,15 @@ void MonitorDevice::Damage(OnLine& t, int line) {
         case Fault::kNone:
             return;
     }
+    t.damaged = true;
     SimLog("%s: %s damaged: %s", LineName(line), t.what.c_str(), how);
 }
 
 void MonitorDevice::Report(int line, const OnLine& t) {
     SendFrame(t.kind, static_cast<std::uint8_t>(line), t.status, static_cast<std::uint8_t>(t.count),
               t.payload);
+    ++counts_.reported[line - 1];
+    if (t.damaged) ++counts_.damaged;
     // The program waits for the device to say that its telegram went out.
     if (t.fromProgram)
         SendFrame(envelope::kAnswer, static_cast<std::uint8_t>(line), 0,
@@ -543,6 +549,7 @@ void MonitorDevice::SendText(const std::string& text) {
     payload.push_back(static_cast<std::uint8_t>(n));
     payload.insert(payload.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
     SendFrame(envelope::kText, 0, 0, 0, payload);
+    ++counts_.texts;
 }
 
 int MonitorDevice::NextSequence(int station) {

@@ -45,6 +45,15 @@ struct MonitorOptions {
     std::string fileOut;     // where a received transfer file goes; empty: kept nowhere
 };
 
+// What the device reported to the program since it started: the telegrams and value lists
+// of each line (E1, S, E2), the damaged ones among them, and its texts.
+struct MonitorCounts {
+    std::uint32_t reported[3] = {0, 0, 0};
+    std::uint32_t damaged = 0;
+    std::uint32_t texts = 0;
+    std::uint32_t Reported() const { return reported[0] + reported[1] + reported[2]; }
+};
+
 // How a damaged telegram was damaged.
 enum class Fault { kNone, kBitError, kBitCount, kDeviceStatus, kDeviceStatusAndBitCount };
 
@@ -67,6 +76,7 @@ class MonitorDevice : public SimDevice {
     bool Configured() const { return configured_; }
     // The fault every damaged telegram gets instead of a random one (tests).
     void ForceFault(Fault f) { forced_ = f; }
+    const MonitorCounts& Counts() const { return counts_; }
 
   private:
     // A telegram on its way over a line: its bits as the device will report them.
@@ -77,6 +87,7 @@ class MonitorDevice : public SimDevice {
         std::vector<std::uint8_t> payload;
         std::uint32_t endMs = 0;
         bool fromProgram = false;
+        bool damaged = false;
         std::string what;  // for the log
     };
     struct ItemState {
@@ -124,6 +135,7 @@ class MonitorDevice : public SimDevice {
     std::mt19937 values_;
     std::mt19937 faults_;
     Fault forced_ = Fault::kNone;
+    MonitorCounts counts_;
 
     bool started_ = false;
     bool configured_ = false;
