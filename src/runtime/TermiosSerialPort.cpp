@@ -1,6 +1,7 @@
 #include "runtime/TermiosSerialPort.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,11 @@ namespace {
 
 std::string ErrnoText(const std::string& what, int err) {
     return what + ": " + std::strerror(err);
+}
+
+bool HungUp(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 }  // namespace
@@ -67,6 +73,7 @@ void TermiosSerialPort::Close() {
     }
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    gone_ = false;
     input_.clear();
     inputPos_ = 0;
     output_.clear();
@@ -106,6 +113,7 @@ bool TermiosSerialPort::TakeBreak() {
 void TermiosSerialPort::OnReadable() {
     std::uint8_t buf[4096];
     bool any = false;
+    std::string lost;
     for (;;) {
         const ssize_t n = ::read(fd_, buf, sizeof buf);
         if (n > 0) {
@@ -120,15 +128,27 @@ void TermiosSerialPort::OnReadable() {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            // The device went away (a pty whose other side closed): stop listening instead of
-            // waking up for the same error again and again.
-            readNotifier_->setEnabled(false);
-        }
+        // Nothing more to read reads as 0 bytes (no minimum count is set); a terminal that
+        // hung up reads so too, but says so when polled. A pseudo-terminal whose other side
+        // closed fails with an I/O error.
+        if (n == 0 && HungUp(fd_)) lost = device_ + ": the line hung up";
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) lost = ErrnoText(device_, errno);
         break;
     }
+    // Stop listening at once instead of waking up for the same end again and again.
+    if (!lost.empty()) readNotifier_->setEnabled(false);
     CheckCounters();
     if ((any || lineError_ != 0 || break_) && data_) data_(Available());
+    // The bytes before the end were delivered first; the handler may close the port.
+    if (!lost.empty() && IsOpen() && !gone_) Lose(lost);
+}
+
+void TermiosSerialPort::Lose(const std::string& why) {
+    gone_ = true;
+    if (readNotifier_) readNotifier_->setEnabled(false);
+    if (writeNotifier_) writeNotifier_->setEnabled(false);
+    output_.clear();
+    if (lost_) lost_(why);
 }
 
 void TermiosSerialPort::Deliver(std::uint8_t b) {
@@ -205,7 +225,7 @@ void TermiosSerialPort::PollModem() {
 }
 
 void TermiosSerialPort::Write(std::span<const std::uint8_t> bytes) {
-    if (!IsOpen() || bytes.empty()) return;
+    if (!IsOpen() || gone_ || bytes.empty()) return;
     output_.insert(output_.end(), bytes.begin(), bytes.end());
     FlushOutput();
 }
@@ -219,6 +239,11 @@ void TermiosSerialPort::FlushOutput() {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // Nothing can go out any more (the device went away; reading tells): waiting
+            // for the device to take the rest would wake the loop for ever.
+            done = output_.size();
+        }
         break;  // the driver's buffer is full: go on when it can take more
     }
     output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(done));

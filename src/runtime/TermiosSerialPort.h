@@ -40,6 +40,7 @@ class TermiosSerialPort : public SerialPort {
     std::uint16_t AddModemTrigger() override;
     void ArmModemTrigger(std::uint16_t trigger, std::uint8_t mask) override;
     void SetStatusHandler(StatusHandler handler) override { status_ = std::move(handler); }
+    void SetLostHandler(LostHandler handler) override { lost_ = std::move(handler); }
 
     void Write(std::span<const std::uint8_t> bytes) override;
     std::size_t OutputPending() const override;
@@ -56,6 +57,7 @@ class TermiosSerialPort : public SerialPort {
 
   private:
     void OnReadable();
+    void Lose(const std::string& why);
     void OnWritable();
     void Deliver(std::uint8_t b);
     void MarkedError(serial_line::MarkDecoder::Item item, std::uint8_t b);
@@ -71,6 +73,8 @@ class TermiosSerialPort : public SerialPort {
     std::unique_ptr<QSocketNotifier> writeNotifier_;
     DataHandler data_;
     StatusHandler status_;
+    LostHandler lost_;
+    bool gone_ = false;  // the device went away; silent until closed
 
     std::vector<std::uint8_t> input_;
     std::size_t inputPos_ = 0;

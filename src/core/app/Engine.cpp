@@ -40,6 +40,7 @@ Engine::Engine(Context& ctx) : ctx_(ctx) {
     h.transmitStep = [c](TEmSe& ch) { TransmitTick(*c, ch); };
     h.setIdleLineState = [c](TEmSe& ch) { SetIdleLineState(*c, ch); };
     h.resetTransmitState = [c](TEmSe& ch) { ResetTransmitState(*c, ch); };
+    h.portLost = [this](TEmSe& ch, const std::string& why) { OnPortLost(ch, why); };
 }
 
 Engine::~Engine() {
@@ -47,6 +48,7 @@ Engine::~Engine() {
     h.transmitStep = nullptr;
     h.setIdleLineState = nullptr;
     h.resetTransmitState = nullptr;
+    h.portLost = nullptr;
 }
 
 void Engine::Start() {
@@ -143,6 +145,22 @@ void Engine::GoOfflineAfterFault() {
         text += c->Txt(txt::kFaultMessage);
         c->ui.ShowMessage(text, MessageKind::kError, MessageButtons::kOk);
     });
+}
+
+// The device of an open port went away: the program goes offline, as after a log write
+// error, and says which port and why. Going online again opens the port anew.
+void Engine::OnPortLost(TEmSe& ch, const std::string& why) {
+    if (ch.PortOpen == 0 || ctx_.settings.Online == 0) return;
+    const std::string text = "COM" + std::to_string(ch.P.ComNumber) + ": the device went away (" +
+                             why +
+                             "). The program is offline; go online again once the device is "
+                             "back.";
+    SetOnline(false);
+    Refresh();
+    // Shown from the main loop, not from inside the port's event.
+    Context* c = &ctx_;
+    ctx_.loop.Post(
+        [c, text] { c->ui.ShowMessage(text, MessageKind::kError, MessageButtons::kOk); });
 }
 
 void Engine::SetOnline(bool on) {

@@ -66,6 +66,7 @@ class Engine {
     int DisplayStepParameter();
     void CheckFaultRecord();
     void GoOfflineAfterFault();
+    void OnPortLost(TEmSe& ch, const std::string& why);
     void Refresh();
     std::filesystem::path LiveLogName();
     void ReopenLiveLog();

@@ -310,6 +310,9 @@ void BindChannel(Context& ctx, TEmSe& ch, SerialPort& port) {
     TEmSe* channel = &ch;
     port.SetDataHandler([c, channel](std::size_t count) { OnPortData(*c, *channel, count); });
     port.SetStatusHandler([c, channel](std::uint16_t t) { OnPortStatus(*c, *channel, t); });
+    port.SetLostHandler([c, channel](const std::string& why) {
+        if (c->channelHooks.portLost) c->channelHooks.portLost(*channel, why);
+    });
 }
 
 void OnPortData(Context& ctx, TEmSe& ch, std::size_t count) {

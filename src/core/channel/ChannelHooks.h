@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 #include "channel/TelegramSink.h"
 
@@ -24,6 +25,8 @@ struct ChannelHooks {
     std::function<void(std::span<const std::uint8_t>)> programmingReceive;
     // Channel 1 in variant 3: each received byte goes to the terminal.
     std::function<void(std::uint8_t)> terminalReceive;
+    // The channel's port lost its device while open; why, in the system's words.
+    std::function<void(TEmSe&, const std::string&)> portLost;
 };
 
 }  // namespace vadrix

@@ -46,6 +46,7 @@ class SerialPort {
   public:
     using DataHandler = std::function<void(std::size_t count)>;
     using StatusHandler = std::function<void(std::uint16_t trigger)>;
+    using LostHandler = std::function<void(const std::string& why)>;
 
     virtual ~SerialPort() = default;
 
@@ -75,6 +76,10 @@ class SerialPort {
     virtual std::uint16_t AddModemTrigger() = 0;
     virtual void ArmModemTrigger(std::uint16_t trigger, std::uint8_t mask) = 0;
     virtual void SetStatusHandler(StatusHandler handler) = 0;
+    // The device went away while open (unplugged, or the far end of a pseudo-terminal
+    // closed): the port tells once, on the main thread, after the bytes that came before,
+    // and stays silent until it is closed. Ports that cannot lose their device never tell.
+    virtual void SetLostHandler(LostHandler handler) { (void)handler; }
 
     // Queued for output.
     virtual void Write(std::span<const std::uint8_t> bytes) = 0;
