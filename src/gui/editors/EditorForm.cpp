@@ -4,9 +4,13 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -292,6 +296,54 @@ std::vector<QWidget*> SendHeaderFields::Controls() const {
     if (sfAnzO) c.push_back(sfAnzO);
     c.push_back(sfWZt);
     return c;
+}
+
+EditorButtons::EditorButtons(QWidget* window, QBoxLayout* root)
+    : btnSend(new QPushButton(window)),
+      btnOK(new QPushButton(window)),
+      btnAbbr(new QPushButton(window)),
+      btnHelp(new QPushButton(window)),
+      pmLoadSave(new QMenu(window)),
+      miLoad(pmLoadSave->addAction(QString())),
+      miSave(pmLoadSave->addAction(QString())) {
+    auto* row = new QHBoxLayout;
+    root->addLayout(row);
+    btnSend->setObjectName("btnSend");
+    btnOK->setObjectName("btnOK");
+    btnAbbr->setObjectName("btnAbbr");
+    btnHelp->setObjectName("btnHelp");
+    for (QPushButton* b : {btnSend, btnOK, btnAbbr, btnHelp}) {
+        b->setAutoDefault(false);
+        row->addWidget(b);
+    }
+    QObject::connect(btnAbbr, &QPushButton::clicked, window, &QWidget::close);
+    miLoad->setObjectName("miLoad");
+    miSave->setObjectName("miSave");
+}
+
+void EditorButtons::ApplyTexts(const Context& ctx, int loadText, int saveText) {
+    btnSend->setText(QTxt(ctx, txt::kButtonSend));
+    btnOK->setText(QTxt(ctx, txt::kButtonOk));
+    btnAbbr->setText(QTxt(ctx, txt::kButtonCancel));
+    btnHelp->setText(QTxt(ctx, txt::kButtonHelp));
+    miLoad->setText(QTxt(ctx, loadText));
+    miSave->setText(QTxt(ctx, saveText));
+}
+
+void LayOutHeader(QGridLayout& grid, const SendHeaderFields& h) {
+    auto addRow = [&grid](int row, int col, QWidget* label, QWidget* field) {
+        grid.addWidget(label, row, col);
+        grid.addWidget(field, row, col + 1);
+    };
+    grid.addWidget(h.sfBez->label, 0, 0);
+    grid.addWidget(h.sfBez, 0, 1, 1, 3);
+    addRow(1, 0, h.lblAnst, h.cbAnst);
+    addRow(1, 2, h.sfMin->label, h.sfMin);
+    addRow(2, 0, h.sfAnstTNr->label, h.sfAnstTNr);
+    addRow(2, 2, h.lblAnstDa, h.cbAnstDa);
+    addRow(3, 0, h.sfAnstByte->label, h.sfAnstByte);
+    addRow(3, 2, h.sfSend->label, h.sfSend);
+    addRow(4, 0, h.sfAnzT->label, h.sfAnzT);
 }
 
 QPoint EditorPosition(const QWidget* mainWindow, int editorWidth) {

@@ -15,7 +15,12 @@
 
 #include "app/Context.h"
 
+class QAction;
+class QBoxLayout;
+class QGridLayout;
 class QLabel;
+class QMenu;
+class QPushButton;
 class QStatusBar;
 
 namespace vadrix {
@@ -130,6 +135,24 @@ struct SendHeaderFields {
     QLabel* lblStNr;
     bool list;
 };
+
+// The buttons of a send editor (send, OK, cancel, help) in a row under the form, and the
+// pop-up menu that loads and saves the edited item as a text file.
+struct EditorButtons {
+    EditorButtons(QWidget* window, QBoxLayout* root);
+    void ApplyTexts(const Context& ctx, int loadText, int saveText);
+    QPushButton* btnSend;
+    QPushButton* btnOK;
+    QPushButton* btnAbbr;
+    QPushButton* btnHelp;
+    QMenu* pmLoadSave;
+    QAction* miLoad;
+    QAction* miSave;
+};
+
+// The header fields' first rows: name, start and its values, sender, count; the rows end at
+// column 2 of row 4, which each editor fills itself.
+void LayOutHeader(QGridLayout& grid, const SendHeaderFields& h);
 
 // Where an editor opens: right of the main window, but on the screen; 50 pixels below its top.
 QPoint EditorPosition(const QWidget* mainWindow, int editorWidth);

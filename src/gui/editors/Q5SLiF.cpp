@@ -77,22 +77,13 @@ void TfmSeLi::BuildControls() {
 
     head_ = std::make_unique<SendHeaderFields>(ctx_, this, true);
     SendHeaderFields& h = *head_;
-    auto addRow = [grid](int row, int col, QWidget* label, QWidget* field) {
-        grid->addWidget(label, row, col);
-        grid->addWidget(field, row, col + 1);
-    };
-    grid->addWidget(h.sfBez->label, 0, 0);
-    grid->addWidget(h.sfBez, 0, 1, 1, 3);
-    addRow(1, 0, h.lblAnst, h.cbAnst);
-    addRow(1, 2, h.sfMin->label, h.sfMin);
-    addRow(2, 0, h.sfAnstTNr->label, h.sfAnstTNr);
-    addRow(2, 2, h.lblAnstDa, h.cbAnstDa);
-    addRow(3, 0, h.sfAnstByte->label, h.sfAnstByte);
-    addRow(3, 2, h.sfSend->label, h.sfSend);
-    addRow(4, 0, h.sfAnzT->label, h.sfAnzT);
-    addRow(4, 2, h.sfAnzO->label, h.sfAnzO);
-    addRow(5, 0, h.sfWZt->label, h.sfWZt);
-    addRow(5, 2, h.lblStNr, h.cbStNr);
+    LayOutHeader(*grid, h);
+    grid->addWidget(h.sfAnzO->label, 4, 2);
+    grid->addWidget(h.sfAnzO, 4, 3);
+    grid->addWidget(h.sfWZt->label, 5, 0);
+    grid->addWidget(h.sfWZt, 5, 1);
+    grid->addWidget(h.lblStNr, 5, 2);
+    grid->addWidget(h.cbStNr, 5, 3);
     connect(h.sfSend, &EntryField::accepted, this, [this] {
         working_.Head.Send = 2 * FieldNumber(*head_->sfSend).value_or(1);
         head_->FillStations(working_.Head);
@@ -109,26 +100,15 @@ void TfmSeLi::BuildControls() {
     connect(tbObj_, &SendGrid::cellEntered, this, &TfmSeLi::GridCellEntered);
     connect(tbObj_, &SendGrid::rightClicked, this, &TfmSeLi::GridRightClick);
 
-    auto* buttons = new QHBoxLayout;
     root->addSpacing(16);
-    root->addLayout(buttons);
-    btnSend_ = new QPushButton(this);
-    btnOK_ = new QPushButton(this);
-    btnAbbr_ = new QPushButton(this);
-    btnHelp_ = new QPushButton(this);
-    btnSend_->setObjectName("btnSend");
-    btnOK_->setObjectName("btnOK");
-    btnAbbr_->setObjectName("btnAbbr");
-    btnHelp_->setObjectName("btnHelp");
-    for (QPushButton* b : {btnSend_, btnOK_, btnAbbr_, btnHelp_}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    buttons_ = std::make_unique<EditorButtons>(this, root);
     root->addWidget(stbrSeLi_);
-    connect(btnSend_, &QPushButton::clicked, this, &TfmSeLi::btnSendClick);
-    connect(btnOK_, &QPushButton::clicked, this, &TfmSeLi::btnOkClick);
-    connect(btnAbbr_, &QPushButton::clicked, this, &QWidget::close);
-    connect(btnHelp_, &QPushButton::clicked, this, [this] { OpenHelp(ctx_, kHelpContext); });
+    connect(buttons_->btnSend, &QPushButton::clicked, this, &TfmSeLi::btnSendClick);
+    connect(buttons_->btnOK, &QPushButton::clicked, this, &TfmSeLi::btnOkClick);
+    connect(buttons_->btnHelp, &QPushButton::clicked, this,
+            [this] { OpenHelp(ctx_, kHelpContext); });
+    connect(buttons_->miLoad, &QAction::triggered, this, &TfmSeLi::miLoadClick);
+    connect(buttons_->miSave, &QAction::triggered, this, &TfmSeLi::miSaveClick);
 
     // The grid's commands, on its keys and in its pop-up menu.
     pmEdit_ = new QMenu(this);
@@ -153,15 +133,10 @@ void TfmSeLi::BuildControls() {
         new QShortcut(QKeySequence(Qt::Key_F12), tbObj_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(f12, &QShortcut::activated, this, &TfmSeLi::OpenTypePicker);
 
-    pmLoadSave_ = new QMenu(this);
-    miLoad_ = pmLoadSave_->addAction(QString(), this, &TfmSeLi::miLoadClick);
-    miSave_ = pmLoadSave_->addAction(QString(), this, &TfmSeLi::miSaveClick);
-    miLoad_->setObjectName("miLoad");
-    miSave_->setObjectName("miSave");
-
     std::vector<QWidget*> order = h.Controls();
     for (QWidget* w :
-         std::initializer_list<QWidget*>{h.cbStNr, tbObj_, btnSend_, btnOK_, btnAbbr_, btnHelp_})
+         std::initializer_list<QWidget*>{h.cbStNr, tbObj_, buttons_->btnSend, buttons_->btnOK,
+                                         buttons_->btnAbbr, buttons_->btnHelp})
         order.push_back(w);
     for (std::size_t i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* w : order) form_->AddControl(w, txt::kGeneralHint);
@@ -172,17 +147,12 @@ void TfmSeLi::ApplyTexts() {
                    QTxt(ctx_, txt::kEditorCaptionSuffix));
     head_->ApplyTexts(*form_);
     model_->headerDataChanged(Qt::Horizontal, 0, grid_col::kCount - 1);
-    btnSend_->setText(QTxt(ctx_, txt::kButtonSend));
-    btnOK_->setText(QTxt(ctx_, txt::kButtonOk));
-    btnAbbr_->setText(QTxt(ctx_, txt::kButtonCancel));
-    btnHelp_->setText(QTxt(ctx_, txt::kButtonHelp));
+    buttons_->ApplyTexts(ctx_, txt::kListLoad, txt::kListSave);
     miCut_->setText(QTxt(ctx_, txt::kMenuCut));
     miCopy_->setText(QTxt(ctx_, txt::kMenuCopy));
     miPaste_->setText(QTxt(ctx_, txt::kMenuPaste));
     miInsert_->setText(QTxt(ctx_, txt::kMenuInsertRow));
     miDelete_->setText(QTxt(ctx_, txt::kMenuDeleteRows));
-    miLoad_->setText(QTxt(ctx_, txt::kListLoad));
-    miSave_->setText(QTxt(ctx_, txt::kListSave));
     lastHintRow_ = lastHintColumn_ = -1;
 }
 
@@ -337,8 +307,12 @@ void TfmSeLi::DeleteRows() {
     tbObj_->SetActiveCell(first, grid_col::kAkt);
 }
 
+QMenu* TfmSeLi::LoadSaveMenu() const {
+    return buttons_->pmLoadSave;
+}
+
 void TfmSeLi::contextMenuEvent(QContextMenuEvent* event) {
-    pmLoadSave_->popup(event->globalPos());
+    buttons_->pmLoadSave->popup(event->globalPos());
 }
 
 void TfmSeLi::miSaveClick() {

@@ -20,6 +20,7 @@ namespace vadrix {
 class Dialogs;
 class EditorForm;
 class EntryField;
+struct EditorButtons;
 struct SendHeaderFields;
 class SendGrid;
 class SendListModel;
@@ -36,7 +37,7 @@ class TfmSeLi : public QWidget {
     const TSendList& Working() const { return working_; }
     SendGrid* Grid() const { return tbObj_; }
     QMenu* EditMenu() const { return pmEdit_; }
-    QMenu* LoadSaveMenu() const { return pmLoadSave_; }
+    QMenu* LoadSaveMenu() const;
     QStatusBar* StatusBar() const { return stbrSeLi_; }
     void ApplyTexts();
     // The scheduler finished a round of this list.
@@ -83,19 +84,13 @@ class TfmSeLi : public QWidget {
     std::unique_ptr<SendHeaderFields> head_;
     SendGrid* tbObj_ = nullptr;
     SendListModel* model_ = nullptr;
-    QPushButton* btnSend_ = nullptr;
-    QPushButton* btnOK_ = nullptr;
-    QPushButton* btnAbbr_ = nullptr;
-    QPushButton* btnHelp_ = nullptr;
+    std::unique_ptr<EditorButtons> buttons_;
     QMenu* pmEdit_ = nullptr;
     QAction* miCut_ = nullptr;
     QAction* miCopy_ = nullptr;
     QAction* miPaste_ = nullptr;
     QAction* miInsert_ = nullptr;
     QAction* miDelete_ = nullptr;
-    QMenu* pmLoadSave_ = nullptr;
-    QAction* miLoad_ = nullptr;
-    QAction* miSave_ = nullptr;
     QStatusBar* stbrSeLi_ = nullptr;
 };
 

@@ -33,7 +33,7 @@ namespace {
 
 constexpr int kHelpContext = 5100;
 constexpr int kWidth = 560;
-constexpr int kHeight = 560;
+constexpr int kHeight = 440;
 constexpr int kStateRefreshMs = 250;
 constexpr int kShiftReadBackMs = 350;
 constexpr int kByteLabels[9] = {txt::kByte1Label, txt::kByteLabel,  txt::kByte3Label,
@@ -140,15 +140,7 @@ void TfmSeTe::BuildControls() {
         if (label) grid->addWidget(label, row, col);
         grid->addWidget(field, row, col + 1);
     };
-    grid->addWidget(h.sfBez->label, 0, 0);
-    grid->addWidget(h.sfBez, 0, 1, 1, 3);
-    addRow(1, 0, h.lblAnst, h.cbAnst);
-    addRow(1, 2, h.sfMin->label, h.sfMin);
-    addRow(2, 0, h.sfAnstTNr->label, h.sfAnstTNr);
-    addRow(2, 2, h.lblAnstDa, h.cbAnstDa);
-    addRow(3, 0, h.sfAnstByte->label, h.sfAnstByte);
-    addRow(3, 2, h.sfSend->label, h.sfSend);
-    addRow(4, 0, h.sfAnzT->label, h.sfAnzT);
+    LayOutHeader(*grid, h);
     addRow(4, 2, h.sfWZt->label, h.sfWZt);
     grid->addWidget(lblTelTyp_, 5, 0);
     grid->addWidget(cbTelTyp_, 5, 1, 1, 3);
@@ -169,31 +161,14 @@ void TfmSeTe::BuildControls() {
     grid->addWidget(memo_, 6, 0, 9, 4);
     grid->setRowStretch(15, 1);
 
-    auto* buttons = new QHBoxLayout;
-    root->addLayout(buttons);
-    btnSend_ = new QPushButton(this);
-    btnOK_ = new QPushButton(this);
-    btnAbbr_ = new QPushButton(this);
-    btnHelp_ = new QPushButton(this);
-    btnSend_->setObjectName("btnSend");
-    btnOK_->setObjectName("btnOK");
-    btnAbbr_->setObjectName("btnAbbr");
-    btnHelp_->setObjectName("btnHelp");
-    for (QPushButton* b : {btnSend_, btnOK_, btnAbbr_, btnHelp_}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    buttons_ = std::make_unique<EditorButtons>(this, root);
     root->addWidget(stbrSeTe_);
-    connect(btnSend_, &QPushButton::clicked, this, &TfmSeTe::btnSendClick);
-    connect(btnOK_, &QPushButton::clicked, this, &TfmSeTe::btnOKClick);
-    connect(btnAbbr_, &QPushButton::clicked, this, &QWidget::close);
-    connect(btnHelp_, &QPushButton::clicked, this, [this] { OpenHelp(ctx_, kHelpContext); });
-
-    pmLoadSave_ = new QMenu(this);
-    miLoad_ = pmLoadSave_->addAction(QString(), this, &TfmSeTe::miLoadClick);
-    miSave_ = pmLoadSave_->addAction(QString(), this, &TfmSeTe::miSaveClick);
-    miLoad_->setObjectName("miLoad");
-    miSave_->setObjectName("miSave");
+    connect(buttons_->btnSend, &QPushButton::clicked, this, &TfmSeTe::btnSendClick);
+    connect(buttons_->btnOK, &QPushButton::clicked, this, &TfmSeTe::btnOKClick);
+    connect(buttons_->btnHelp, &QPushButton::clicked, this,
+            [this] { OpenHelp(ctx_, kHelpContext); });
+    connect(buttons_->miLoad, &QAction::triggered, this, &TfmSeTe::miLoadClick);
+    connect(buttons_->miSave, &QAction::triggered, this, &TfmSeTe::miSaveClick);
 
     // The window's list of controls, in the order of the focus.
     std::vector<QWidget*> order = h.Controls();
@@ -201,7 +176,8 @@ void TfmSeTe::BuildControls() {
                                                       sfUeb_, cbDa_, sfSys_, sfTelNr_})
         order.push_back(w);
     order.insert(order.end(), sfB_.begin(), sfB_.end());
-    for (QWidget* w : std::initializer_list<QWidget*>{memo_, btnSend_, btnOK_, btnAbbr_, btnHelp_})
+    for (QWidget* w : std::initializer_list<QWidget*>{memo_, buttons_->btnSend, buttons_->btnOK,
+                                                      buttons_->btnAbbr, buttons_->btnHelp})
         order.push_back(w);
     for (std::size_t i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
     for (QWidget* w : order) form_->AddControl(w, txt::kGeneralHint);
@@ -230,12 +206,7 @@ void TfmSeTe::ApplyTexts() {
     for (int i = 0; i < 9; ++i) form_->SetFieldLabel(*sfB_[i], kByteLabels[i]);
     form_->FillComboFromTexts(*cbShft_, lblShft_, txt::kShiftList);
     if (previousType_ >= 0) ShowTypeView(previousType_);
-    btnSend_->setText(QTxt(ctx_, txt::kButtonSend));
-    btnOK_->setText(QTxt(ctx_, txt::kButtonOk));
-    btnAbbr_->setText(QTxt(ctx_, txt::kButtonCancel));
-    btnHelp_->setText(QTxt(ctx_, txt::kButtonHelp));
-    miLoad_->setText(QTxt(ctx_, txt::kTelegramLoad));
-    miSave_->setText(QTxt(ctx_, txt::kTelegramSave));
+    buttons_->ApplyTexts(ctx_, txt::kTelegramLoad, txt::kTelegramSave);
     ShowSendState();
 }
 
@@ -382,8 +353,12 @@ void TfmSeTe::Escape() {
         close();
 }
 
+QMenu* TfmSeTe::LoadSaveMenu() const {
+    return buttons_->pmLoadSave;
+}
+
 void TfmSeTe::contextMenuEvent(QContextMenuEvent* event) {
-    pmLoadSave_->popup(event->globalPos());
+    buttons_->pmLoadSave->popup(event->globalPos());
 }
 
 void TfmSeTe::miSaveClick() {

@@ -23,6 +23,7 @@ namespace vadrix {
 class Dialogs;
 class EditorForm;
 class EntryField;
+struct EditorButtons;
 struct SendHeaderFields;
 
 class TfmSeTe : public QWidget {
@@ -35,7 +36,7 @@ class TfmSeTe : public QWidget {
     const TSendTelegram& Working() const { return working_; }
     // Every word again from the text table.
     void ApplyTexts();
-    QMenu* LoadSaveMenu() const { return pmLoadSave_; }
+    QMenu* LoadSaveMenu() const;
     QStatusBar* StatusBar() const { return stbrSeTe_; }
 
     // The slot was stored: the main window's captions follow.
@@ -86,13 +87,7 @@ class TfmSeTe : public QWidget {
     QLabel* lblTelTyp_ = nullptr;
     QLabel* lblDa_ = nullptr;
     QLabel* lblShft_ = nullptr;
-    QPushButton* btnSend_ = nullptr;
-    QPushButton* btnOK_ = nullptr;
-    QPushButton* btnAbbr_ = nullptr;
-    QPushButton* btnHelp_ = nullptr;
-    QMenu* pmLoadSave_ = nullptr;
-    QAction* miLoad_ = nullptr;
-    QAction* miSave_ = nullptr;
+    std::unique_ptr<EditorButtons> buttons_;
     QStatusBar* stbrSeTe_ = nullptr;
     QLabel* sendState_ = nullptr;
     QTimer* stateTimer_ = nullptr;
