@@ -21,6 +21,8 @@
 #include "editors/ByteField.h"
 #include "editors/EditorSession.h"
 #include "editors/NumberText.h"
+#include "editors/SendTextFile.h"
+#include "gui/common/Dialogs.h"
 #include "gui/common/QtText.h"
 
 namespace vadrix {
@@ -328,6 +330,40 @@ void EditorButtons::ApplyTexts(const Context& ctx, int loadText, int saveText) {
     btnHelp->setText(QTxt(ctx, txt::kButtonHelp));
     miLoad->setText(QTxt(ctx, loadText));
     miSave->setText(QTxt(ctx, saveText));
+}
+
+namespace {
+
+std::filesystem::path EditorFileStart(Context& ctx, int prefix, int slot) {
+    const std::string name = std::string(ctx.Txt(prefix)) + std::to_string(slot);
+    ctx.settings.EditorFile.assign(name);
+    return ctx.run.DataDirectory / name;
+}
+
+}  // namespace
+
+std::optional<std::string> LoadEditorFile(Context& ctx, Dialogs& dialogs, int title, int prefix,
+                                          int slot) {
+    const auto file = dialogs.OpenFile({title, txt::kEditorFileFilter, txt::kTextDefaultExt},
+                                       EditorFileStart(ctx, prefix, slot));
+    if (!file) return std::nullopt;
+    std::string text;
+    if (ReadTextFile(*file, text)) return text;
+    ctx.ui.ShowMessage(std::string(ctx.Txt(txt::kFileReadError)) + file->string(),
+                       MessageKind::kError, MessageButtons::kOk);
+    return std::nullopt;
+}
+
+std::optional<std::filesystem::path> AskEditorSaveFile(Context& ctx, Dialogs& dialogs, int title,
+                                                       int prefix, int slot) {
+    return dialogs.SaveFile({title, txt::kEditorFileFilter, txt::kTextDefaultExt},
+                            EditorFileStart(ctx, prefix, slot));
+}
+
+void SaveEditorFile(Context& ctx, const std::filesystem::path& file, std::string_view text) {
+    if (WriteTextFile(file, text)) return;
+    ctx.ui.ShowMessage(std::string(ctx.Txt(txt::kFileWriteFailed)) + "\n" + file.string(),
+                       MessageKind::kError, MessageButtons::kOk);
 }
 
 void LayOutHeader(QGridLayout& grid, const SendHeaderFields& h) {

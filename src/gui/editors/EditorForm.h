@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ class QPushButton;
 class QStatusBar;
 
 namespace vadrix {
+
+class Dialogs;
 
 // An entry field: its text is checked when it is left; an invalid text keeps the field in
 // its error state (marked, with its message) and takes the focus back.
@@ -149,6 +152,17 @@ struct EditorButtons {
     QAction* miLoad;
     QAction* miSave;
 };
+
+// The text file of an edited item: the dialog starts in the data directory at the item's
+// name (a prefix text and the slot), which the settings keep as the last editor file.
+// Reading gives the file's text, or nothing when cancelled or unreadable (with a message).
+std::optional<std::string> LoadEditorFile(Context& ctx, Dialogs& dialogs, int title, int prefix,
+                                          int slot);
+// Asks where to save; nothing when cancelled.
+std::optional<std::filesystem::path> AskEditorSaveFile(Context& ctx, Dialogs& dialogs, int title,
+                                                       int prefix, int slot);
+// Writes the text; a file that cannot be written is reported.
+void SaveEditorFile(Context& ctx, const std::filesystem::path& file, std::string_view text);
 
 // The header fields' first rows: name, start and its values, sender, count; the rows end at
 // column 2 of row 4, which each editor fills itself.

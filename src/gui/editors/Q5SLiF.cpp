@@ -317,33 +317,18 @@ void TfmSeLi::contextMenuEvent(QContextMenuEvent* event) {
 
 void TfmSeLi::miSaveClick() {
     if (!Validate()) return;
-    const std::string name = std::string(ctx_.Txt(txt::kListFilePrefix)) + std::to_string(slot_);
-    ctx_.settings.EditorFile.assign(name);
     const auto file =
-        dialogs_.SaveFile({txt::kListSave, txt::kEditorFileFilter, txt::kTextDefaultExt},
-                          ctx_.run.DataDirectory / name);
+        AskEditorSaveFile(ctx_, dialogs_, txt::kListSave, txt::kListFilePrefix, slot_);
     if (!file) return;
     Store();
-    const std::string text = ListFileText(ctx_.sendLists.Items[slot_ - 1], ctx_.run.FieldSeparator);
-    if (!WriteTextFile(*file, text))
-        ctx_.ui.ShowMessage(std::string(ctx_.Txt(txt::kFileWriteFailed)) + "\n" + file->string(),
-                            MessageKind::kError, MessageButtons::kOk);
+    SaveEditorFile(ctx_, *file,
+                   ListFileText(ctx_.sendLists.Items[slot_ - 1], ctx_.run.FieldSeparator));
 }
 
 void TfmSeLi::miLoadClick() {
-    const std::string name = std::string(ctx_.Txt(txt::kListFilePrefix)) + std::to_string(slot_);
-    ctx_.settings.EditorFile.assign(name);
-    const auto file =
-        dialogs_.OpenFile({txt::kListLoad, txt::kEditorFileFilter, txt::kTextDefaultExt},
-                          ctx_.run.DataDirectory / name);
-    if (!file) return;
-    std::string text;
-    if (!ReadTextFile(*file, text)) {
-        ctx_.ui.ShowMessage(std::string(ctx_.Txt(txt::kFileReadError)) + file->string(),
-                            MessageKind::kError, MessageButtons::kOk);
-        return;
-    }
-    if (!ApplyListFileText(text, ctx_.run.FieldSeparator, working_, ctx_.general.Type17Option))
+    const auto text = LoadEditorFile(ctx_, dialogs_, txt::kListLoad, txt::kListFilePrefix, slot_);
+    if (!text ||
+        !ApplyListFileText(*text, ctx_.run.FieldSeparator, working_, ctx_.general.Type17Option))
         return;
     FillForm();
     ctx_.run.SendFileModified = true;

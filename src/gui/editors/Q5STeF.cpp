@@ -364,35 +364,19 @@ void TfmSeTe::contextMenuEvent(QContextMenuEvent* event) {
 void TfmSeTe::miSaveClick() {
     cbTelTypChange();
     if (!form_->AllValid()) return;
-    const std::string name =
-        std::string(ctx_.Txt(txt::kTelegramFilePrefix)) + std::to_string(slot_);
-    ctx_.settings.EditorFile.assign(name);
     const auto file =
-        dialogs_.SaveFile({txt::kTelegramSave, txt::kEditorFileFilter, txt::kTextDefaultExt},
-                          ctx_.run.DataDirectory / name);
+        AskEditorSaveFile(ctx_, dialogs_, txt::kTelegramSave, txt::kTelegramFilePrefix, slot_);
     if (!file) return;
     Store();
-    const char sep = ctx_.run.FieldSeparator;
-    if (!WriteTextFile(*file, TelegramFileText(ctx_.sendTelegrams.Items[slot_ - 1], sep)))
-        ctx_.ui.ShowMessage(std::string(ctx_.Txt(txt::kFileWriteFailed)) + "\n" + file->string(),
-                            MessageKind::kError, MessageButtons::kOk);
+    SaveEditorFile(ctx_, *file,
+                   TelegramFileText(ctx_.sendTelegrams.Items[slot_ - 1], ctx_.run.FieldSeparator));
 }
 
 void TfmSeTe::miLoadClick() {
-    const std::string name =
-        std::string(ctx_.Txt(txt::kTelegramFilePrefix)) + std::to_string(slot_);
-    ctx_.settings.EditorFile.assign(name);
-    const auto file =
-        dialogs_.OpenFile({txt::kTelegramLoad, txt::kEditorFileFilter, txt::kTextDefaultExt},
-                          ctx_.run.DataDirectory / name);
-    if (!file) return;
-    std::string text;
-    if (!ReadTextFile(*file, text)) {
-        ctx_.ui.ShowMessage(std::string(ctx_.Txt(txt::kFileReadError)) + file->string(),
-                            MessageKind::kError, MessageButtons::kOk);
-        return;
-    }
-    if (!ApplyTelegramFileText(text, ctx_.run.FieldSeparator, working_, ctx_.general.Type17Option))
+    const auto text =
+        LoadEditorFile(ctx_, dialogs_, txt::kTelegramLoad, txt::kTelegramFilePrefix, slot_);
+    if (!text ||
+        !ApplyTelegramFileText(*text, ctx_.run.FieldSeparator, working_, ctx_.general.Type17Option))
         return;
     // The loaded telegram is shown as loaded; the field groups follow its type.
     FillForm();
