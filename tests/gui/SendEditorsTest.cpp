@@ -218,6 +218,11 @@ TEST_F(SendEditorsTest, EnterMovesOnAndTheLastFocusComesBackNextTime) {
     auto* pause = Child<QLineEdit>(&e, "sfWZt");
     pause->setFocus();
     EXPECT_EQ(e.StatusBar()->currentMessage(), QTxt(ctx(), txt::kPauseLabel + 1));
+    // The start byte's hint says what the byte means for the start chosen.
+    Child<QComboBox>(&e, "cbAnst")->setCurrentIndex(2);
+    Child<QLineEdit>(&e, "sfAnstByte")->setFocus();
+    EXPECT_EQ(e.StatusBar()->currentMessage(), QTxt(ctx(), txt::kStartByteHintBase + 2));
+    pause->setFocus();
     QTest::mouseClick(Child<QPushButton>(&e, "btnOK"), Qt::LeftButton);
     EXPECT_GT(ctx().sendTelegrams.Items[4].Head.FocusIndex, 0);
     TfmSeTe& again = EditTelegram(5);

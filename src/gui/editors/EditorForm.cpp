@@ -246,12 +246,11 @@ void SendHeaderFields::ApplyTexts(EditorForm& form) {
     form.SetFieldLabel(*sfWZt, txt::kPauseLabel);
     form.SetHint(cbStNr, txt::kGeneralHint);
     lblStNr->setText(QTxt(ctx, list ? txt::kListStationLabel : txt::kStationLabel));
-    QObject::connect(
-        cbAnst, &QComboBox::currentIndexChanged, sfAnstByte,
-        [this, &form](int i) {
-            form.SetHint(sfAnstByte, txt::kStartByteHintBase + std::max(i, 0));
-        },
-        Qt::UniqueConnection);
+    if (hintFollowsStart) return;
+    hintFollowsStart = true;
+    QObject::connect(cbAnst, &QComboBox::currentIndexChanged, sfAnstByte, [this, &form](int i) {
+        form.SetHint(sfAnstByte, txt::kStartByteHintBase + std::max(i, 0));
+    });
 }
 
 void SendHeaderFields::Fill(const TSendHeader& h) {

@@ -137,6 +137,7 @@ struct SendHeaderFields {
     QLabel* lblAnstDa;
     QLabel* lblStNr;
     bool list;
+    bool hintFollowsStart = false;
 };
 
 // The buttons of a send editor (send, OK, cancel, help) in a row under the form, and the
