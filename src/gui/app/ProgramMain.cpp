@@ -106,6 +106,7 @@ int RunProgram(const ProgramOptions& options) {
     {
         TfmMain window(*ctx, engine, descriptions, dialogs);
         dialogs.SetAnchors(&window, window.StatusTable());
+        window.SetPortTable(&table);
         ui.window = &window;
         engine.hooks.portError = [&](const std::string& e) {
             ctx->ui.ShowMessage(e, MessageKind::kError, MessageButtons::kOk);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/ChannelChange.h"
 #include "app/Engine.h"
 #include "app/Language.h"
 #include "app/ProgramStart.h"
@@ -32,8 +34,11 @@
 #include "gui/dialogs/Q5LnkF.h"
 #include "gui/editors/SendEditors.h"
 #include "gui/log/Q5LogView.h"
+#include "gui/params/Q5ComF.h"
+#include "gui/params/Q5PdmF.h"
 #include "interpret/Descriptions.h"
 #include "log/SendFile.h"
+#include "runtime/PortScan.h"
 #include "transmit/InterfaceTelegrams.h"
 
 namespace vadrix {
@@ -88,8 +93,8 @@ constexpr int kFirstFormat = 2;
 constexpr int kExportFormat = 7;
 
 // Commands whose windows come with later work: present, never pretending to work.
-constexpr std::array<const char*, 8> kLaterCommands{
-    "miLogDrucken", "miEmSe1", "miEmSe2", "miAllg", "miTelSize", "miOpt", "aAFilter", "miLFilter"};
+constexpr std::array<const char*, 6> kLaterCommands{"miLogDrucken", "miAllg",   "miTelSize",
+                                                    "miOpt",        "aAFilter", "miLFilter"};
 
 QKeySequence FunctionKey(int n, Qt::KeyboardModifiers mods) {
     return QKeySequence(QKeyCombination(mods, static_cast<Qt::Key>(Qt::Key_F1 + n)));
@@ -168,6 +173,8 @@ void TfmMain::BuildActions() {
     Bind("miSeTeLoad", &TfmMain::miSeTeLoadClick);
     Bind("miSeTeSav", &TfmMain::miSeTeSavClick);
     Bind("aTextLoad", &TfmMain::aTextLoadClick);
+    connect(NewAction("miEmSe1", nullptr), &QAction::triggered, this, [this] { miEmSeClick(0); });
+    connect(NewAction("miEmSe2", nullptr), &QAction::triggered, this, [this] { miEmSeClick(1); });
     connect(NewAction("miExit", nullptr), &QAction::triggered, this, &QWidget::close);
     Bind("aGoOnl", &TfmMain::aGoOnlClick);
     Bind("aGoOffl", &TfmMain::aGoOfflClick);
@@ -789,6 +796,36 @@ void TfmMain::aPaTeClick(int slot) {
 
 void TfmMain::aPaLiClick(int slot) {
     editors_->OpenList(slot);
+}
+
+void TfmMain::miEmSeClick(int channel) {
+    TEmSe& ch = channel == 0 ? ctx_.emse1 : ctx_.emse2;
+    // Offline, or with no port found yet, the ports are looked for again; the ports open now
+    // count as present.
+    if ((ctx_.settings.Online == 0 || ctx_.run.PresentPorts.empty()) && ports_) {
+        std::vector<int> open;
+        for (const TEmSe* c : {&ctx_.emse1, &ctx_.emse2})
+            if (c->PortOpen != 0) open.push_back(static_cast<int>(c->P.ComNumber));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ctx_.run.PresentPorts = ScanPorts(*ports_, open);
+        QApplication::restoreOverrideCursor();
+    }
+    std::unique_ptr<ChannelDialog> dialog;
+    const int variant = ctx_.general.ProtocolVariant;
+    if (variant == 0 || variant == 1) dialog = std::make_unique<TfmPdm>(ctx_, ch, this, ports_);
+    if (variant == 2) dialog = std::make_unique<TfmCom>(ctx_, ch, this, ports_);
+    if (!dialog || dialog->exec() != QDialog::Accepted) return;
+    const TChannelBlock block = dialog->Block();
+    dialog.reset();
+    // The line falls quiet while the window goes on handling its events.
+    ChangeChannelParameters(ctx_, engine_, ch, block, [](int ms) {
+        QEventLoop wait;
+        QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+        wait.exec();
+    });
+    RefreshSendActions();
+    tbSt_->FillStatusTable();
+    RefreshStatus();
 }
 
 void TfmMain::miSeStopClick() {

@@ -26,6 +26,7 @@ class Dialogs;
 class Engine;
 class Q5StatusBar;
 class Q5StatusTable;
+class PortTable;
 class SendEditors;
 class TfmLnk;
 class TLogView;
@@ -64,6 +65,8 @@ class TfmMain : public QMainWindow {
     Q5StatusBar* StatusBarWidget() const { return stbrMain_; }
     TLogView* LogView() const { return view_; }
     SendEditors* Editors() const { return editors_; }
+    // The port numbers and their devices, for the channel dialogs.
+    void SetPortTable(const PortTable* ports) { ports_ = ports; }
     QStringList RecentFiles() const { return mru_; }
     void AddRecentFile(const std::filesystem::path& file);
     // The main timer's hook: the engine has ticked.
@@ -107,6 +110,7 @@ class TfmMain : public QMainWindow {
     void aSeLiClick(int slot);
     void aPaTeClick(int slot);
     void aPaLiClick(int slot);
+    void miEmSeClick(int channel);
     void miSeStopClick();
     void miSendClick();
     void miViewClick();
@@ -162,6 +166,7 @@ class TfmMain : public QMainWindow {
     QStringList mru_;
     QPointer<TfmLnk> linkTest_;
     SendEditors* editors_ = nullptr;
+    const PortTable* ports_ = nullptr;
     bool placementRestored_ = false;
 };
 
