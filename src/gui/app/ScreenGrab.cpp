@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -21,6 +22,8 @@
 #include "gui/editors/Q5TypF.h"
 #include "gui/editors/SendEditors.h"
 #include "gui/editors/SendListGrid.h"
+#include "gui/params/Q5ComF.h"
+#include "gui/params/Q5PdmF.h"
 
 namespace vadrix {
 namespace {
@@ -35,6 +38,19 @@ QString LanguageName(const Context& ctx) {
 void Save(QWidget* w, const QString& dir, const QString& name) {
     const QString file = QDir(dir).filePath(name + ".png");
     if (!w->grab().save(file)) std::fprintf(stderr, "vadrix: cannot write %s\n", qPrintable(file));
+}
+
+// Each page of a dialog in turn, then the dialog goes.
+void GrabPages(ChannelDialog* d, const QString& dir, const Context& ctx) {
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->show();
+    for (int p = 0; p < d->Pages()->count(); ++p) {
+        d->Pages()->setCurrentIndex(p);
+        QCoreApplication::processEvents();
+        Save(d, dir, d->objectName().replace("Tfm", "Q5") + "F-" + QString::number(p + 1) + "-" +
+                         LanguageName(ctx));
+    }
+    d->close();
 }
 
 // One language's pictures, as steps a timer runs one after the other so that each window
@@ -90,6 +106,9 @@ std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const
             e->OpenTypePicker();
             e->close();
         },
+        // Every page of both channel dialogs (the monitor device's shown as in mode 1).
+        [&ctx, &w, dir] { GrabPages(new TfmCom(ctx, ctx.emse1, &w, nullptr), dir, ctx); },
+        [&ctx, &w, dir] { GrabPages(new TfmPdm(ctx, ctx.emse1, &w, nullptr), dir, ctx); },
         [&ctx, &w, dir] {
             auto* info = new TfmInfo(ctx, &w);
             info->setAttribute(Qt::WA_DeleteOnClose);
