@@ -65,6 +65,40 @@ std::optional<int> FieldNumber(const EntryField& f) {
     return static_cast<int>(*v);
 }
 
+namespace {
+
+// The range message with decimal bounds: the text's two number places take them as written.
+std::string RangeMessage(const Context& ctx, double lo, double hi) {
+    std::string text(ctx.Txt(txt::kFieldRange));
+    for (const double v : {lo, hi}) {
+        const std::size_t at = text.find("%d");
+        if (at == std::string::npos) break;
+        text.replace(at, 2, QString::number(v).toStdString());
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<double> FieldDecimal(const EntryField& f) {
+    QString text = f.text().trimmed();
+    text.replace(',', '.');
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok) return std::nullopt;
+    return v;
+}
+
+void MakeDecimalField(Context& ctx, EntryField& f, double lo, double hi, int maxChars) {
+    f.setMaxLength(maxChars);
+    f.SetCheck([&ctx, &f, lo, hi](const QString&) -> std::optional<std::string> {
+        const auto v = FieldDecimal(f);
+        // A hair of tolerance: 2.2 typed is 2.2, whatever the binary fraction makes of it.
+        if (v && *v >= lo - 1e-9 && *v <= hi + 1e-9) return std::nullopt;
+        return RangeMessage(ctx, lo, hi);
+    });
+}
+
 EditorForm::EditorForm(Context& ctx, QWidget* window, QStatusBar* status)
     : QObject(window), ctx_(ctx), window_(window), status_(status) {}
 

@@ -51,6 +51,9 @@ class EntryField : public QLineEdit {
 // A number field of a range, as the editors' integer fields are.
 void MakeNumberField(Context& ctx, EntryField& f, int lo, int hi, int maxDigits);
 std::optional<int> FieldNumber(const EntryField& f);
+// A field of a decimal number (a point or a comma before the decimals) within a range.
+void MakeDecimalField(Context& ctx, EntryField& f, double lo, double hi, int maxChars);
+std::optional<double> FieldDecimal(const EntryField& f);
 
 // The form machinery of one editor window.
 class EditorForm : public QObject {
