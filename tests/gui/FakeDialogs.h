@@ -30,6 +30,10 @@ class FakeDialogs : public Dialogs {
         return Answer(true, texts.title, start);
     }
 
+    std::optional<std::filesystem::path> ChooseFolder(int title,
+                                                      const std::filesystem::path& start) override {
+        return Answer(false, title, start);
+    }
     std::deque<std::optional<std::filesystem::path>> answers;
     std::vector<Asked> asked;
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/DataFiles.h"
 #include "app/Engine.h"
 #include "app/ProgramStart.h"
 #include "app/Startup.h"
@@ -107,6 +108,7 @@ int RunProgram(const ProgramOptions& options) {
         TfmMain window(*ctx, engine, descriptions, dialogs);
         dialogs.SetAnchors(&window, window.StatusTable());
         window.SetPortTable(&table);
+        window.saveSettings = [&] { SaveSettings(*ctx, platform); };
         ui.window = &window;
         engine.hooks.portError = [&](const std::string& e) {
             ctx->ui.ShowMessage(e, MessageKind::kError, MessageButtons::kOk);

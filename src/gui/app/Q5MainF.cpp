@@ -17,6 +17,7 @@
 
 #include "app/ChannelChange.h"
 #include "app/Engine.h"
+#include "app/GeneralChange.h"
 #include "app/Language.h"
 #include "app/ProgramStart.h"
 #include "app/StatusDisplay.h"
@@ -30,12 +31,15 @@
 #include "gui/common/Dialogs.h"
 #include "gui/common/Help.h"
 #include "gui/common/QtText.h"
+#include "gui/dialogs/Q5AlgF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/dialogs/Q5SyBeF.h"
 #include "gui/editors/SendEditors.h"
 #include "gui/log/Q5LogView.h"
 #include "gui/params/Q5ComF.h"
 #include "gui/params/Q5PdmF.h"
+#include "gui/programming/Q5PgF.h"
 #include "interpret/Descriptions.h"
 #include "log/SendFile.h"
 #include "runtime/PortScan.h"
@@ -173,6 +177,7 @@ void TfmMain::BuildActions() {
     Bind("miSeTeLoad", &TfmMain::miSeTeLoadClick);
     Bind("miSeTeSav", &TfmMain::miSeTeSavClick);
     Bind("aTextLoad", &TfmMain::aTextLoadClick);
+    Bind("miAllg", &TfmMain::miAllgClick);
     connect(NewAction("miEmSe1", nullptr), &QAction::triggered, this, [this] { miEmSeClick(0); });
     connect(NewAction("miEmSe2", nullptr), &QAction::triggered, this, [this] { miEmSeClick(1); });
     connect(NewAction("miExit", nullptr), &QAction::triggered, this, &QWidget::close);
@@ -826,6 +831,33 @@ void TfmMain::miEmSeClick(int channel) {
     RefreshSendActions();
     tbSt_->FillStatusTable();
     RefreshStatus();
+}
+
+void TfmMain::miAllgClick() {
+    TfmAlg dialog(ctx_, dialogs_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    switch (dialog.ModeItem()) {
+        case TfmAlg::kTerminalItem:
+            RunSystemOperation(ctx_, engine_, this);
+            break;
+        case TfmAlg::kProgrammingItem:
+            OpenProgrammingWindow(ctx_, engine_, dialogs_, this);
+            break;
+        default: {
+            GeneralChangeHooks hooks;
+            hooks.askYesNo = [this](int text) { return Ask(text) == MessageResult::kYes; };
+            hooks.saveSettings = saveSettings;
+            ApplyGeneralParams(ctx_, engine_, dialog.Params(), dialog.DataDirectory(), hooks);
+            break;
+        }
+    }
+    // The second channel has parameters of its own only when both ports carry the protocol.
+    Action("miEmSe2")->setEnabled(ctx_.general.ProtocolVariant == 2);
+    RefreshCaption();
+    tbSt_->SetupStatusTable();
+    tbSt_->FillStatusTable();
+    RefreshStatus();
+    view_->Redraw();
 }
 
 void TfmMain::miSeStopClick() {

@@ -74,6 +74,8 @@ class TfmMain : public QMainWindow {
     // The log view again (the core asked for it).
     void Redraw();
 
+    // Writes the settings file (a new data folder is kept there).
+    std::function<void()> saveSettings;
     // Called when the window closes: history and placement into the settings.
     std::function<void()> onClose;
 
@@ -111,6 +113,7 @@ class TfmMain : public QMainWindow {
     void aPaTeClick(int slot);
     void aPaLiClick(int slot);
     void miEmSeClick(int channel);
+    void miAllgClick();
     void miSeStopClick();
     void miSendClick();
     void miViewClick();

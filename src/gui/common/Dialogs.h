@@ -26,6 +26,9 @@ class Dialogs {
                                                           const std::filesystem::path& start) = 0;
     virtual std::optional<std::filesystem::path> SaveFile(const FileDialogTexts& texts,
                                                           const std::filesystem::path& start) = 0;
+    // A folder of the file system; title is a text number.
+    virtual std::optional<std::filesystem::path> ChooseFolder(
+        int title, const std::filesystem::path& start) = 0;
     std::optional<std::filesystem::path> OpenFile(int firstText,
                                                   const std::filesystem::path& start) {
         return OpenFile(FileDialogTexts::From(firstText), start);

@@ -115,4 +115,12 @@ std::optional<std::filesystem::path> QtDialogs::SaveFile(const FileDialogTexts& 
     return std::filesystem::path(dialog.selectedFiles().front().toStdString());
 }
 
+std::optional<std::filesystem::path> QtDialogs::ChooseFolder(int title,
+                                                             const std::filesystem::path& start) {
+    const QString dir = QFileDialog::getExistingDirectory(
+        Owner(), Text(title), QString::fromStdString(start.string()), QFileDialog::ShowDirsOnly);
+    if (dir.isEmpty()) return std::nullopt;
+    return std::filesystem::path(dir.toStdString());
+}
+
 }  // namespace vadrix

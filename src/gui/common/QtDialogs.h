@@ -28,6 +28,9 @@ class QtDialogs : public Dialogs {
     std::optional<std::filesystem::path> SaveFile(const FileDialogTexts& texts,
                                                   const std::filesystem::path& start) override;
 
+    std::optional<std::filesystem::path> ChooseFolder(int title,
+                                                      const std::filesystem::path& start) override;
+
   private:
     QWidget* Owner() const;
     QString Text(int n) const;
