@@ -15,8 +15,11 @@
 #include "app/Context.h"
 #include "editors/TypeCodes.h"
 #include "gui/app/Q5MainF.h"
+#include "gui/common/Dialogs.h"
+#include "gui/dialogs/Q5AlgF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/dialogs/Q5SyBeF.h"
 #include "gui/editors/Q5SLiF.h"
 #include "gui/editors/Q5STeF.h"
 #include "gui/editors/Q5TypF.h"
@@ -24,6 +27,8 @@
 #include "gui/editors/SendListGrid.h"
 #include "gui/params/Q5ComF.h"
 #include "gui/params/Q5PdmF.h"
+#include "gui/params/Q5PgStF.h"
+#include "gui/programming/Q5PgF.h"
 
 namespace vadrix {
 namespace {
@@ -40,6 +45,37 @@ void Save(QWidget* w, const QString& dir, const QString& name) {
     if (!w->grab().save(file)) std::fprintf(stderr, "vadrix: cannot write %s\n", qPrintable(file));
 }
 
+// A dialog shown, taken and closed.
+void GrabDialog(QDialog* d, const QString& dir, const QString& name, const Context& ctx) {
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->show();
+    QCoreApplication::processEvents();
+    Save(d, dir, name + "-" + LanguageName(ctx));
+    d->close();
+}
+
+// The windows taken here never ask for a file.
+Dialogs& NoDialogs() {
+    struct None : Dialogs {
+        using Dialogs::OpenFile;
+        using Dialogs::SaveFile;
+        std::optional<std::filesystem::path> OpenFile(const FileDialogTexts&,
+                                                      const std::filesystem::path&) override {
+            return std::nullopt;
+        }
+        std::optional<std::filesystem::path> SaveFile(const FileDialogTexts&,
+                                                      const std::filesystem::path&) override {
+            return std::nullopt;
+        }
+        std::optional<std::filesystem::path> ChooseFolder(int,
+                                                          const std::filesystem::path&) override {
+            return std::nullopt;
+        }
+    };
+    static None none;
+    return none;
+}
+
 // Each page of a dialog in turn, then the dialog goes.
 void GrabPages(ChannelDialog* d, const QString& dir, const Context& ctx) {
     d->setAttribute(Qt::WA_DeleteOnClose);
@@ -47,8 +83,9 @@ void GrabPages(ChannelDialog* d, const QString& dir, const Context& ctx) {
     for (int p = 0; p < d->Pages()->count(); ++p) {
         d->Pages()->setCurrentIndex(p);
         QCoreApplication::processEvents();
-        Save(d, dir, d->objectName().replace("Tfm", "Q5") + "F-" + QString::number(p + 1) + "-" +
-                         LanguageName(ctx));
+        Save(d, dir,
+             d->objectName().replace("Tfm", "Q5") + "F-" + QString::number(p + 1) + "-" +
+                 LanguageName(ctx));
     }
     d->close();
 }
@@ -109,6 +146,20 @@ std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const
         // Every page of both channel dialogs (the monitor device's shown as in mode 1).
         [&ctx, &w, dir] { GrabPages(new TfmCom(ctx, ctx.emse1, &w, nullptr), dir, ctx); },
         [&ctx, &w, dir] { GrabPages(new TfmPdm(ctx, ctx.emse1, &w, nullptr), dir, ctx); },
+        // The general settings, the station parameters, the terminal and the programming
+        // window, each shown without a device behind it.
+        [&ctx, &w, dir] { GrabDialog(new TfmAlg(ctx, NoDialogs(), &w), dir, "Q5AlgF", ctx); },
+        [&ctx, &w, dir] {
+            const StationParamBlock example{20, 120, 25, 30, 10, 0x44, 4, 99, 7, 0x08};
+            GrabDialog(new TfmPgSt(ctx, example, &w), dir, "Q5PgStF", ctx);
+        },
+        [&ctx, &w, dir] { GrabDialog(new TfmSyBe(ctx, &w), dir, "Q5SyBeF", ctx); },
+        // The programming core sets channel 1 to its own mode: offline meanwhile.
+        [&ctx, &w, dir] {
+            w.Action("aGoOffl")->trigger();
+            GrabDialog(new TfmPg(ctx, NoDialogs(), &w), dir, "Q5PgF", ctx);
+            w.Action("aGoOnl")->trigger();
+        },
         [&ctx, &w, dir] {
             auto* info = new TfmInfo(ctx, &w);
             info->setAttribute(Qt::WA_DeleteOnClose);
