@@ -478,6 +478,9 @@ QString TfmMain::Caption() const {
 }
 
 void TfmMain::RefreshCaption() {
+    // The second channel has parameters of its own only when both ports carry the protocol;
+    // the caption names the mode, so both follow it together.
+    if (QAction* emse2 = Action("miEmSe2")) emse2->setEnabled(ctx_.general.ProtocolVariant == 2);
     const QString caption = Caption();
     setWindowTitle(caption);
     QApplication::setApplicationDisplayName(QString());
@@ -851,8 +854,6 @@ void TfmMain::miAllgClick() {
             break;
         }
     }
-    // The second channel has parameters of its own only when both ports carry the protocol.
-    Action("miEmSe2")->setEnabled(ctx_.general.ProtocolVariant == 2);
     RefreshCaption();
     tbSt_->SetupStatusTable();
     tbSt_->FillStatusTable();
