@@ -3,9 +3,12 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QFocusEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -14,6 +17,7 @@
 #include "common/TextFormat.h"
 #include "common/TextIds.h"
 #include "editors/NumberText.h"
+#include "gui/common/Help.h"
 #include "gui/common/QtText.h"
 
 namespace vadrix {
@@ -179,6 +183,28 @@ bool EditorForm::eventFilter(QObject* watched, QEvent* event) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &tab);
     return true;
+}
+
+DialogButtons AddDialogButtons(QDialog& dialog, QBoxLayout& root, QStatusBar* status,
+                               const Context& ctx, int okText, int helpContext) {
+    DialogButtons b{new QPushButton(QTxt(ctx, okText), &dialog),
+                    new QPushButton(QTxt(ctx, txt::kButtonCancel), &dialog),
+                    new QPushButton(QTxt(ctx, txt::kButtonHelp), &dialog)};
+    b.ok->setObjectName("btnOK");
+    b.cancel->setObjectName("btnAbbr");
+    b.help->setObjectName("btnHelp");
+    auto* row = new QHBoxLayout;
+    for (QPushButton* button : {b.ok, b.cancel, b.help}) {
+        button->setAutoDefault(false);
+        row->addWidget(button);
+    }
+    root.addLayout(row);
+    if (status) root.addWidget(status);
+    QObject::connect(b.ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(b.cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(b.help, &QPushButton::clicked, &dialog,
+                     [&ctx, helpContext] { OpenHelp(ctx, helpContext); });
+    return b;
 }
 
 QPoint EditorPosition(const QWidget* mainWindow, int editorWidth) {

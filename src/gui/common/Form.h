@@ -14,7 +14,10 @@
 
 #include "app/Context.h"
 
+class QBoxLayout;
+class QDialog;
 class QLabel;
+class QPushButton;
 class QStatusBar;
 
 namespace vadrix {
@@ -93,6 +96,16 @@ class EditorForm : public QObject {
     std::vector<QPointer<QWidget>> controls_;
     int focusIndex_ = 0;
 };
+
+// OK (or Save), Cancel and Help in a row under a dialog's form, then its status bar; OK
+// and Cancel call the dialog's accept and reject, Help opens the dialog's help page.
+struct DialogButtons {
+    QPushButton* ok;
+    QPushButton* cancel;
+    QPushButton* help;
+};
+DialogButtons AddDialogButtons(QDialog& dialog, QBoxLayout& root, QStatusBar* status,
+                               const Context& ctx, int okText, int helpContext);
 
 // Where an editor opens: right of the main window, but on the screen; 50 pixels below its top.
 QPoint EditorPosition(const QWidget* mainWindow, int editorWidth);

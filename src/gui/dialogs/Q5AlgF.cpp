@@ -96,21 +96,11 @@ TfmAlg::TfmAlg(Context& ctx, Dialogs& dialogs, QWidget* mainWindow)
 
     auto* root = new QVBoxLayout(this);
     root->addLayout(grid);
-    auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton(QTxt(ctx_, txt::kButtonOk), this);
-    auto* cancel = new QPushButton(QTxt(ctx_, txt::kButtonCancel), this);
-    auto* help = new QPushButton(QTxt(ctx_, txt::kButtonHelp), this);
-    ok->setObjectName("btnOK");
-    cancel->setObjectName("btnAbbr");
-    for (QPushButton* b : {ok, cancel, help}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    root->addLayout(buttons);
-    root->addWidget(status_);
-    connect(ok, &QPushButton::clicked, this, &TfmAlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(ctx_, kHelpContext); });
+    const DialogButtons buttons =
+        AddDialogButtons(*this, *root, status_, ctx_, txt::kButtonOk, kHelpContext);
+    QPushButton* ok = buttons.ok;
+    QPushButton* cancel = buttons.cancel;
+    QPushButton* help = buttons.help;
     for (QWidget* w :
          std::initializer_list<QWidget*>{cbProt_, cbVka_, cbDaAbg_, cbUeb17_, sfScale8_, sfScale11_,
                                          sfMaxLog_, edLogVerz_, browse, ok, cancel, help})

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "app/DeviceMode.h"
 #include "app/Engine.h"
 #include "channel/Channel.h"
 #include "common/TextIds.h"
@@ -23,7 +24,6 @@ constexpr int kHelpContext = 5650;
 constexpr int kWidth = 560;
 constexpr int kHeight = 380;
 constexpr int kTopBelowMain = 54;
-constexpr int kTerminalVariant = 3;
 
 }  // namespace
 
@@ -97,26 +97,10 @@ void TfmSyBe::ShowLines() {
 }
 
 void RunSystemOperation(Context& ctx, Engine& engine, QWidget* mainWindow) {
-    engine.GoOffline();
-    TEmSe& ch = ctx.emse1;
-    if (ch.P.ComNumber == 0) {
-        ctx.settings.Online = 0;
-        ctx.ui.ShowMessage(ctx.Txt(txt::kNoPortConfigured), MessageKind::kError,
-                           MessageButtons::kOk);
-        return;
-    }
-    const int variant = ctx.general.ProtocolVariant;
-    ctx.general.ProtocolVariant = kTerminalVariant;
-    std::string error;
-    if (OpenChannel(ctx, ch, error)) {
+    RunInDeviceMode(ctx, engine, kTerminalVariant, [&] {
         TfmSyBe terminal(ctx, mainWindow);
         terminal.exec();
-    } else {
-        ctx.ui.ShowMessage(error, MessageKind::kError, MessageButtons::kOk);
-    }
-    CloseChannel(ctx, ch);
-    ctx.general.ProtocolVariant = variant;
-    InitChannel(ctx, ch);
+    });
 }
 
 }  // namespace vadrix

@@ -148,23 +148,12 @@ void ChannelDialog::FillPorts() {
 }
 
 void ChannelDialog::Finish(const std::vector<QWidget*>& order) {
-    auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton(QTxt(ctx_, txt::kButtonOk), this);
-    auto* cancel = new QPushButton(QTxt(ctx_, txt::kButtonCancel), this);
-    auto* help = new QPushButton(QTxt(ctx_, txt::kButtonHelp), this);
-    ok->setObjectName("btnOK");
-    cancel->setObjectName("btnAbbr");
-    help->setObjectName("btnHelp");
-    for (QPushButton* b : {ok, cancel, help}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
     auto* root = static_cast<QVBoxLayout*>(layout());
-    root->addLayout(buttons);
-    root->addWidget(status_);
-    connect(ok, &QPushButton::clicked, this, &ChannelDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &ChannelDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(ctx_, kHelpContext); });
+    const DialogButtons buttons =
+        AddDialogButtons(*this, *root, status_, ctx_, txt::kButtonOk, kHelpContext);
+    QPushButton* ok = buttons.ok;
+    QPushButton* cancel = buttons.cancel;
+    QPushButton* help = buttons.help;
     for (QWidget* w : order)
         form_->AddControl(
             w, w->property("hint").isValid() ? w->property("hint").toInt() : txt::kGeneralHint);

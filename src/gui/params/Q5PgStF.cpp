@@ -119,21 +119,11 @@ TfmPgSt::TfmPgSt(Context& ctx, const StationParamBlock& block, QWidget* mainWind
     }
     for (QLabel* unused : {sfSBaud_->label, sfSMv_->label, lblSHamm}) unused->hide();
     root->addLayout(top);
-    auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton(QTxt(ctx_, txt::kButtonSave), this);
-    auto* cancel = new QPushButton(QTxt(ctx_, txt::kButtonCancel), this);
-    auto* help = new QPushButton(QTxt(ctx_, txt::kButtonHelp), this);
-    ok->setObjectName("btnOK");
-    cancel->setObjectName("btnAbbr");
-    for (QPushButton* b : {ok, cancel, help}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    root->addLayout(buttons);
-    root->addWidget(stbarAlg_);
-    connect(ok, &QPushButton::clicked, this, &TfmPgSt::accept);
-    connect(cancel, &QPushButton::clicked, this, &TfmPgSt::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(ctx_, kHelpContext); });
+    const DialogButtons buttons =
+        AddDialogButtons(*this, *root, stbarAlg_, ctx_, txt::kButtonSave, kHelpContext);
+    QPushButton* ok = buttons.ok;
+    QPushButton* cancel = buttons.cancel;
+    QPushButton* help = buttons.help;
     for (QWidget* w : std::initializer_list<QWidget*>{sfStation_, sfSByte_, sfTol_, cbDf_, sfKUeb_,
                                                       sfZUeb_, sfEBaud_, sfSBaud_, sfEMv_, sfSMv_,
                                                       cbEHamm_, cbSHamm_, ok, cancel, help})

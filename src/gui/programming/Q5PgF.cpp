@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/DeviceMode.h"
 #include "app/Engine.h"
 #include "channel/Channel.h"
 #include "common/TextIds.h"
@@ -25,7 +26,6 @@ constexpr int kHelpContext = 5600;
 constexpr int kWidth = 620;
 constexpr int kHeight = 460;
 constexpr int kTopBelowMain = 54;
-constexpr int kProgrammingVariant = 4;
 constexpr int kMenuTexts = 10;  // texts of the function menu, separators included
 
 }  // namespace
@@ -158,26 +158,10 @@ void TfmPg::SetImageStatus(std::string_view text) {
 }
 
 void OpenProgrammingWindow(Context& ctx, Engine& engine, Dialogs& dialogs, QWidget* mainWindow) {
-    engine.GoOffline();
-    TEmSe& ch = ctx.emse1;
-    if (ch.P.ComNumber == 0) {
-        ctx.settings.Online = 0;
-        ctx.ui.ShowMessage(ctx.Txt(txt::kNoPortConfigured), MessageKind::kError,
-                           MessageButtons::kOk);
-        return;
-    }
-    const int variant = ctx.general.ProtocolVariant;
-    ctx.general.ProtocolVariant = kProgrammingVariant;
-    std::string error;
-    if (OpenChannel(ctx, ch, error)) {
+    RunInDeviceMode(ctx, engine, kProgrammingVariant, [&] {
         TfmPg window(ctx, dialogs, mainWindow);
         window.exec();
-    } else {
-        ctx.ui.ShowMessage(error, MessageKind::kError, MessageButtons::kOk);
-    }
-    CloseChannel(ctx, ch);
-    ctx.general.ProtocolVariant = variant;
-    InitChannel(ctx, ch);
+    });
 }
 
 }  // namespace vadrix
