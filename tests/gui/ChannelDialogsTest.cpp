@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -174,6 +175,15 @@ TEST_F(ChannelDialogsTest, PortListLeavesOutTheOtherChannelsPortAndNamesDevices)
     ctx().emse2.P.ComNumber = 1;
     TfmCom e(ctx(), ctx().emse1, nullptr, &table);
     EXPECT_TRUE(e.findChild<QComboBox*>("cbCom")->itemText(2).endsWith("(/dev/ttyUSB0)"));
+    // The modem check list: its first item selected while it has the focus.
+    e.show();
+    e.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+    auto* watch = e.findChild<QListWidget*>("chlbAend");
+    watch->setFocus();
+    EXPECT_EQ(watch->selectedItems().size(), 1);
+    e.findChild<QComboBox*>("cbFktn")->setFocus();
+    EXPECT_TRUE(watch->selectedItems().isEmpty());
 
     // Without other character formats allowed: 8 data bits and 1 stop bit, fixed.
     ctx().settings.Options[TSettings::kOptPortDialog] = 0;

@@ -161,6 +161,7 @@ bool EditorForm::eventFilter(QObject* watched, QEvent* event) {
     if (!w) return false;
     if (event->type() == QEvent::FocusIn) {
         Entered(w);
+        if (onEnter) onEnter(w);
         return false;
     }
     if (event->type() == QEvent::FocusOut) {

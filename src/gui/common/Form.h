@@ -80,7 +80,8 @@ class EditorForm : public QObject {
     bool AllValid();
 
     std::function<void()> onEscape;
-    // A control lost the focus.
+    // A control took or lost the focus.
+    std::function<void(QWidget*)> onEnter;
     std::function<void(QWidget*)> onLeave;
     // Enter goes to the next control except where this says no.
     std::function<bool(QWidget*)> keepsEnter;

@@ -56,6 +56,10 @@ TfmCom::TfmCom(Context& ctx, TEmSe& ch, QWidget* mainWindow, const PortTable* po
     auto* watch = NewLabel();
     watch->setText(QTxt(ctx_, txt::kModemWatchLabel));
     Row(function, function->rowCount(), watch, chlbAend_);
+    // Entering the list selects its first item; leaving it takes the selection away.
+    form_->onEnter = [this](QWidget* w) {
+        if (w == chlbAend_ && chlbAend_->count() > 0) chlbAend_->setCurrentRow(0);
+    };
     form_->onLeave = [this](QWidget* w) {
         if (w == chlbAend_) chlbAend_->clearSelection();
     };
