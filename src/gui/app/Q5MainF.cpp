@@ -32,8 +32,10 @@
 #include "gui/common/Help.h"
 #include "gui/common/QtText.h"
 #include "gui/dialogs/Q5AlgF.h"
+#include "gui/dialogs/Q5FarbF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/dialogs/Q5OptF.h"
 #include "gui/dialogs/Q5SyBeF.h"
 #include "gui/editors/SendEditors.h"
 #include "gui/log/Q5LogView.h"
@@ -178,6 +180,8 @@ void TfmMain::BuildActions() {
     Bind("miSeTeSav", &TfmMain::miSeTeSavClick);
     Bind("aTextLoad", &TfmMain::aTextLoadClick);
     Bind("miAllg", &TfmMain::miAllgClick);
+    Bind("miTelSize", &TfmMain::miTelSizeClick);
+    Bind("miOpt", &TfmMain::miOptClick);
     connect(NewAction("miEmSe1", nullptr), &QAction::triggered, this, [this] { miEmSeClick(0); });
     connect(NewAction("miEmSe2", nullptr), &QAction::triggered, this, [this] { miEmSeClick(1); });
     connect(NewAction("miExit", nullptr), &QAction::triggered, this, &QWidget::close);
@@ -857,6 +861,22 @@ void TfmMain::miAllgClick() {
     RefreshCaption();
     tbSt_->SetupStatusTable();
     tbSt_->FillStatusTable();
+    RefreshStatus();
+    view_->Redraw();
+}
+
+void TfmMain::miTelSizeClick() {
+    TfmFarb dialog(ctx_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ctx_.settings.View = dialog.View();
+    view_->ApplyFont();
+    view_->Redraw();
+}
+
+void TfmMain::miOptClick() {
+    TfmOpt dialog(ctx_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ApplyShortcuts();
     RefreshStatus();
     view_->Redraw();
 }

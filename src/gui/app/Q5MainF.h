@@ -114,6 +114,8 @@ class TfmMain : public QMainWindow {
     void aPaLiClick(int slot);
     void miEmSeClick(int channel);
     void miAllgClick();
+    void miTelSizeClick();
+    void miOptClick();
     void miSeStopClick();
     void miSendClick();
     void miViewClick();

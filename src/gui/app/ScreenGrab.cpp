@@ -17,8 +17,10 @@
 #include "gui/app/Q5MainF.h"
 #include "gui/common/Dialogs.h"
 #include "gui/dialogs/Q5AlgF.h"
+#include "gui/dialogs/Q5FarbF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
+#include "gui/dialogs/Q5OptF.h"
 #include "gui/dialogs/Q5SyBeF.h"
 #include "gui/editors/Q5SLiF.h"
 #include "gui/editors/Q5STeF.h"
@@ -154,6 +156,8 @@ std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const
             GrabDialog(new TfmPgSt(ctx, example, &w), dir, "Q5PgStF", ctx);
         },
         [&ctx, &w, dir] { GrabDialog(new TfmSyBe(ctx, &w), dir, "Q5SyBeF", ctx); },
+        [&ctx, &w, dir] { GrabDialog(new TfmFarb(ctx, &w), dir, "Q5FarbF", ctx); },
+        [&ctx, &w, dir] { GrabDialog(new TfmOpt(ctx, &w), dir, "Q5OptF", ctx); },
         // The programming core sets channel 1 to its own mode: offline meanwhile.
         [&ctx, &w, dir] {
             w.Action("aGoOffl")->trigger();

@@ -13,6 +13,7 @@
 #include <array>
 
 #include "common/TextTable.h"
+#include "gui/common/Colours.h"
 #include "gui/common/QtText.h"
 
 namespace vadrix {
@@ -20,13 +21,6 @@ namespace {
 
 constexpr int kDefaultFontSize = 10;
 constexpr char kSample[] = "ABCQgj01234567890";
-
-// The fixed colours of the colour table (index 1..14); 15..19 are the desktop's.
-constexpr std::array<QRgb, 14> kFixedColours{
-    qRgb(0, 0, 0),       qRgb(0, 0, 255),     qRgb(255, 0, 0),     qRgb(0, 192, 0),
-    qRgb(255, 255, 0),   qRgb(0, 255, 255),   qRgb(192, 0, 192),   qRgb(255, 255, 255),
-    qRgb(128, 128, 128), qRgb(214, 214, 214), qRgb(208, 220, 255), qRgb(255, 211, 211),
-    qRgb(214, 250, 198), qRgb(255, 255, 183)};
 
 // The scroll command of a key, 0 for none.
 int KeyCommandOf(int key, Qt::KeyboardModifiers mods) {
@@ -234,21 +228,7 @@ int TLogView::HeadingLineHeight() const {
 }
 
 QColor TLogView::Colour(int index) const {
-    if (index >= 1 && index <= static_cast<int>(kFixedColours.size()))
-        return QColor(kFixedColours[static_cast<std::size_t>(index - 1)]);
-    const QPalette& pal = palette();
-    switch (index) {
-        case 16:
-            return pal.color(QPalette::Text);
-        case 17:
-            return pal.color(QPalette::Button);
-        case 18:
-            return pal.color(QPalette::Highlight);
-        case 19:
-            return pal.color(QPalette::Mid);
-        default:
-            return pal.color(QPalette::Base);  // 15, the window colour
-    }
+    return TableColour(index, palette());
 }
 
 void TLogView::SetPair(std::uint16_t pair) {
