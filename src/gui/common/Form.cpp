@@ -55,6 +55,14 @@ void EntryField::focusOutEvent(QFocusEvent* event) {
     QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
 }
 
+EntryField* NewEntryField(Context& ctx, QWidget* parent, const char* name) {
+    auto* f = new EntryField(ctx, parent);
+    f->setObjectName(name);
+    f->label = new QLabel(parent);
+    f->label->setBuddy(f);
+    return f;
+}
+
 void MakeNumberField(Context& ctx, EntryField& f, int lo, int hi, int maxDigits) {
     f.setMaxLength(maxDigits);
     f.SetCheck([&ctx, lo, hi](const QString& text) -> std::optional<std::string> {

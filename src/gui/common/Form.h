@@ -51,6 +51,9 @@ class EntryField : public QLineEdit {
     bool telling_ = false;
 };
 
+// An entry field with its own label (the label's buddy), named for tests and the focus list.
+EntryField* NewEntryField(Context& ctx, QWidget* parent, const char* name);
+
 // A number field of a range, as the editors' integer fields are.
 void MakeNumberField(Context& ctx, EntryField& f, int lo, int hi, int maxDigits);
 std::optional<int> FieldNumber(const EntryField& f);

@@ -50,10 +50,7 @@ TfmAlg::TfmAlg(Context& ctx, Dialogs& dialogs, QWidget* mainWindow)
         return c;
     };
     auto field = [&](const char* name, int label) {
-        auto* f = new EntryField(ctx_, this);
-        f->setObjectName(name);
-        f->label = new QLabel(this);
-        f->label->setBuddy(f);
+        EntryField* f = NewEntryField(ctx_, this, name);
         form_->SetFieldLabel(*f, label);
         grid->addWidget(f->label, grid->rowCount(), 0);
         grid->addWidget(f, grid->rowCount() - 1, 1, 1, 2);

@@ -57,9 +57,7 @@ TfmFarb::TfmFarb(Context& ctx, QWidget* mainWindow)
     for (const std::string& item : ParseCommaText(ctx_.Txt(txt::kFontSizeItems)))
         cbSize_->addItem(FromCp1252(item).trimmed());
     cbSize_->setCurrentIndex(FontSizeItem(ctx_.Txt(txt::kFontSizeItems), view_.FontSize));
-    sfLeerZl_ = new EntryField(ctx_, this);
-    sfLeerZl_->setObjectName("sfLeerZl");
-    sfLeerZl_->label = new QLabel(this);
+    sfLeerZl_ = NewEntryField(ctx_, this, "sfLeerZl");
     MakeNumberField(ctx_, *sfLeerZl_, 0, 100, 3);
     form_->SetFieldLabel(*sfLeerZl_, txt::kSpacingLabel);
     sfLeerZl_->setText(QString::number(view_.SpacingPercent));

@@ -48,14 +48,6 @@ void MakeByteField(Context& ctx, EntryField& f) {
 
 namespace {
 
-EntryField* NewHeaderField(Context& ctx, QWidget* parent, const char* name) {
-    auto* f = new EntryField(ctx, parent);
-    f->setObjectName(name);
-    f->label = new QLabel(parent);
-    f->label->setBuddy(f);
-    return f;
-}
-
 QComboBox* NewChoice(QWidget* parent, const char* name) {
     auto* c = new QComboBox(parent);
     c->setObjectName(name);
@@ -74,15 +66,15 @@ void Choose(QComboBox* c, int i) {
 
 SendHeaderFields::SendHeaderFields(Context& c, QWidget* parent, bool isList)
     : ctx(c),
-      sfBez(NewHeaderField(c, parent, "sfBez")),
+      sfBez(NewEntryField(c, parent, "sfBez")),
       cbAnst(NewChoice(parent, "cbAnst")),
-      sfMin(NewHeaderField(c, parent, "sfMin")),
-      sfAnstTNr(NewHeaderField(c, parent, "sfAnstTNr")),
+      sfMin(NewEntryField(c, parent, "sfMin")),
+      sfAnstTNr(NewEntryField(c, parent, "sfAnstTNr")),
       cbAnstDa(NewChoice(parent, "cbAnstDa")),
-      sfAnstByte(NewHeaderField(c, parent, "sfAnstByte")),
-      sfSend(NewHeaderField(c, parent, "sfSend")),
-      sfAnzT(NewHeaderField(c, parent, "sfAnzT")),
-      sfWZt(NewHeaderField(c, parent, "sfWZt")),
+      sfAnstByte(NewEntryField(c, parent, "sfAnstByte")),
+      sfSend(NewEntryField(c, parent, "sfSend")),
+      sfAnzT(NewEntryField(c, parent, "sfAnzT")),
+      sfWZt(NewEntryField(c, parent, "sfWZt")),
       cbStNr(NewChoice(parent, "cbStNr")),
       lblAnst(new QLabel(parent)),
       lblAnstDa(new QLabel(parent)),
@@ -96,7 +88,7 @@ SendHeaderFields::SendHeaderFields(Context& c, QWidget* parent, bool isList)
     MakeNumberField(ctx, *sfAnzT, 0, 100000, 7);
     MakeNumberField(ctx, *sfWZt, 0, 1000000, 7);
     if (list) {
-        sfAnzO = NewHeaderField(c, parent, "sfAnzO");
+        sfAnzO = NewEntryField(c, parent, "sfAnzO");
         MakeNumberField(ctx, *sfAnzO, 0, 99999, 5);
     }
     lblStNr->setObjectName("lblStNr");

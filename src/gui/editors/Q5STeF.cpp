@@ -75,11 +75,7 @@ TfmSeTe::~TfmSeTe() {
 }
 
 EntryField* TfmSeTe::NewField(const char* name) {
-    auto* f = new EntryField(ctx_, this);
-    f->setObjectName(name);
-    f->label = new QLabel(this);
-    f->label->setBuddy(f);
-    return f;
+    return NewEntryField(ctx_, this, name);
 }
 
 QComboBox* TfmSeTe::NewCombo(const char* name) {

@@ -64,10 +64,7 @@ QGridLayout* ChannelDialog::AddPage(int text, const char* name) {
 }
 
 EntryField* ChannelDialog::NewField(const char* name, int lo, int hi, int digits) {
-    auto* f = new EntryField(ctx_, this);
-    f->setObjectName(name);
-    f->label = NewLabel();
-    f->label->setBuddy(f);
+    EntryField* f = NewEntryField(ctx_, this, name);
     MakeNumberField(ctx_, *f, lo, hi, digits);
     return f;
 }

@@ -36,13 +36,7 @@ TfmPgSt::TfmPgSt(Context& ctx, const StationParamBlock& block, QWidget* mainWind
     setWindowTitle(QTxt(ctx_, txt::kStationParamsCaption));
     form_ = new EditorForm(ctx_, this, stbarAlg_);
     form_->onEscape = [this] { reject(); };
-    auto field = [this](const char* name) {
-        auto* f = new EntryField(ctx_, this);
-        f->setObjectName(name);
-        f->label = new QLabel(this);
-        f->label->setBuddy(f);
-        return f;
-    };
+    auto field = [this](const char* name) { return NewEntryField(ctx_, this, name); };
     auto combo = [this](const char* name) {
         auto* c = new QComboBox(this);
         c->setObjectName(name);
