@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "MixedLog.h"
 #include "app/Context.h"
 #include "interpret/LineGenerator.h"
 #include "log/TelLog.h"
 #include "output/Output.h"
+#include "support/MixedLog.h"
 #include "support/TempDir.h"
 #include "support/TestContext.h"
 

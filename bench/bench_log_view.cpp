@@ -17,8 +17,8 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "MixedLog.h"
 #include "gui/log/Q5LogView.h"
+#include "support/MixedLog.h"
 
 namespace vadrix::testing {
 namespace {

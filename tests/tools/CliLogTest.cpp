@@ -150,6 +150,9 @@ TEST_F(CliLogTest, ErrorsGiveAMessageAndAnExitCode) {
         {"dump mixed.lg8 --filter bad.flt", 1, "bad.flt: not a filter file"},
         {"dump mixed.lg8 --descriptions none.txt", 1, "none.txt: cannot read"},
         {"dump mixed.lg8 -o no/such/dir/out.txt", 1, "out.txt: cannot be created"},
+        {"dump mixed.lg8 --pdf no/such/dir/out.pdf", 1, "out.pdf: cannot be created"},
+        {"dump mixed.lg8 --pdf a.pdf --json", 2, "--pdf goes with neither --output nor --json"},
+        {"dump mixed.lg8 --lang usa --pdf mixed.lg8", 1, "cannot be the target"},
         {"frobnicate", 2, "unknown command 'frobnicate'"},
     };
     for (const Case& c : cases) {
@@ -157,6 +160,29 @@ TEST_F(CliLogTest, ErrorsGiveAMessageAndAnExitCode) {
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.errors;
         EXPECT_NE(r.errors.find(c.message), std::string::npos) << c.args << "\n" << r.errors;
     }
+}
+
+// The printer's pages, headless: a PDF whose text is the heading and the lines of the dump.
+TEST_F(CliLogTest, DumpIntoAPdfGivesThePrintedPages) {
+    const CliRun r = Run("dump mixed.lg8 --lang usa -f 3 --pdf report.pdf");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    const std::string pdf = ReadFileText(dir / "report.pdf");
+    ASSERT_EQ(pdf.substr(0, 5), "%PDF-");
+    if (std::system("command -v pdftotext > /dev/null") != 0)
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const std::string text = (dir / "report.txt").string();
+    ASSERT_EQ(
+        std::system(
+            ("pdftotext -layout '" + (dir / "report.pdf").string() + "' '" + text + "'").c_str()),
+        0);
+    const std::string pages = ReadFileText(text);
+    for (const std::string& line : Lines(Run("dump mixed.lg8 --lang usa -f 3").output)) {
+        const auto word = line.find_first_not_of(' ');
+        if (word == std::string::npos || line.find("Page") != std::string::npos) continue;
+        const std::string first = line.substr(word, line.find(' ', word) - word);
+        EXPECT_NE(pages.find(first), std::string::npos) << first;
+    }
+    EXPECT_NE(pages.find("mixed.lg8"), std::string::npos) << pages;
 }
 
 TEST_F(CliLogTest, TheLogReadIsNeverTheTarget) {

@@ -15,6 +15,7 @@
 #include "interpret/Descriptions.h"
 #include "interpret/LineGenerator.h"
 #include "output/Output.h"
+#include "print/PainterCanvas.h"
 
 namespace vadrix::cli {
 namespace {
@@ -32,6 +33,9 @@ const char* const kDumpHelp =
     "  --descriptions FILE   object descriptions (default: the program's, if there are any)\n"
     "  --lang ger|usa        the language of the texts (default: the program's)\n"
     "  -o, --output FILE     write into FILE instead of standard output\n"
+    "  --pdf FILE            write the printed pages into the PDF file FILE instead: the\n"
+    "                        printer's pages, a heading with the date and page number\n"
+    "                        on each (A4)\n"
     "  --json                one JSON object a line for every record instead: number,\n"
     "                        time, source, status, kind, station, telegram number, data\n"
     "                        kind, length code, class, the frame in hex and the lines the\n"
@@ -114,6 +118,20 @@ OutputResult DumpToFile(Context& ctx, const std::filesystem::path& file,
     return target.Commit() || r != OutputResult::kDone ? r : OutputResult::kWriteFailed;
 }
 
+// The printer's pages into a PDF file, which takes the target's place only when it is
+// complete.
+OutputResult DumpToPdf(Context& ctx, const std::filesystem::path& file,
+                       const DumpPipelineOptions& o, const Descriptions& descriptions) {
+    PdfCanvas canvas(QString::fromStdString(file.string()));
+    OutputOptions options;
+    options.interpret = o.interpret;
+    options.descriptions = &descriptions;
+    options.headingName = o.headingName;
+    options.progress = o.progress;
+    options.printer = &canvas;
+    return WriteLog(ctx, file, OutputKind::kPrinter, options);
+}
+
 int Report(OutputResult r, const std::string& target) {
     switch (r) {
         case OutputResult::kDone:
@@ -150,9 +168,13 @@ int Dump(const Words& words) {
                       {"--descriptions", "", true},
                       {"--lang", "", true},
                       {"--output", "-o", true},
+                      {"--pdf", "", true},
                       {"--json", "", false}});
     std::string error;
     if (!args.Parse(words, error)) return UsageError(error, "dump");
+    const std::optional<std::string> pdf = args.Value("--pdf");
+    if (pdf && (args.Has("--output") || args.Has("--json")))
+        return UsageError("--pdf goes with neither --output nor --json", "dump");
     if (args.Positional().size() != 1) return UsageError("dump takes one LOG", "dump");
     std::optional<long long> format;
     if (const auto f = args.Value("--format")) {
@@ -160,7 +182,7 @@ int Dump(const Words& words) {
         if (!format) return UsageError("--format takes a number from 2 to 8", "dump");
     }
     const std::filesystem::path log = args.Positional()[0];
-    const std::optional<std::string> out = args.Value("--output");
+    const std::optional<std::string> out = pdf ? pdf : args.Value("--output");
 
     Tool tool(false);
     if (const int code = tool.Start(); code >= 0) return code;
@@ -189,7 +211,9 @@ int Dump(const Words& words) {
     };
     Progress progress;
     o.progress = progress.Callback();
-    const OutputResult r = out ? DumpToFile(ctx, *out, o) : DumpToStream(ctx, stdout, o);
+    const OutputResult r = pdf   ? DumpToPdf(ctx, *pdf, o, descriptions)
+                           : out ? DumpToFile(ctx, *out, o)
+                                 : DumpToStream(ctx, stdout, o);
     progress.Done();
     return Report(r, out ? *out : std::string("standard output"));
 }

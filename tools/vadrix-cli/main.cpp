@@ -2,8 +2,10 @@
 // window: dump, copy, info, import of captures and the set-up of send telegram files.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "CliTool.h"
@@ -68,9 +70,28 @@ int Status(const Words& words) {
 
 }  // namespace vadrix::cli
 
+namespace {
+
+// PDF pages need fonts and painting, which a Gui application brings; the tool never shows a
+// window, so it paints off screen and runs without a display.
+bool NeedsPainting(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "dump") != 0) return false;
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--pdf") == 0) return true;
+    return false;
+}
+
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
+    if (!NeedsPainting(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace vadrix::cli;
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         Usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? kExitUsage : kExitOk;

@@ -121,10 +121,7 @@ class PrinterTarget : public Target {
         if (!aborted_) canvas_.AbortJob();
         aborted_ = true;
     }
-    bool Close(bool) override {
-        if (!aborted_) canvas_.EndJob();
-        return true;
-    }
+    bool Close(bool) override { return aborted_ || canvas_.EndJob(); }
 
   private:
     PageCanvas& canvas_;

@@ -19,7 +19,8 @@ class PageCanvas {
     // Text is CP1252, as the lines of the line generator.
     virtual void DrawText(int x, int y, std::string_view text) = 0;
     virtual void NewPage() = 0;
-    virtual void EndJob() = 0;
+    // Finishes the job; false when it could not be completed (a file target not written).
+    virtual bool EndJob() = 0;
     virtual void AbortJob() = 0;
 };
 

@@ -292,7 +292,10 @@ class FakeCanvas : public PageCanvas {
         pages.back().push_back({y, std::string(text)});
     }
     void NewPage() override { pages.emplace_back(); }
-    void EndJob() override { ended = true; }
+    bool EndJob() override {
+        ended = true;
+        return true;
+    }
     void AbortJob() override { aborted = true; }
 
     int height = 1000;  // the top margin is 100, the bottom limit the height less 100

@@ -1,6 +1,6 @@
 #pragma once
-// A log of mixed records for the benchmarks: telegrams of every source and data kind, errors,
-// loose bytes and events, made once per size in a temporary folder.
+// A log of mixed records for the benchmarks and the output tests: telegrams of every source and
+// data kind, errors, loose bytes and events, made once per size in a temporary folder.
 
 #include <filesystem>
 #include <map>
