@@ -442,9 +442,14 @@ inline constexpr int kOutputKindItems = 1314;
 inline constexpr int kOutputIsLiveLog = 1315;
 inline constexpr int kPrinterLabel = 1316;
 inline constexpr int kFileLabel = 1317;
+inline constexpr int kPrintToPdf = 1318;
 inline constexpr int kOutputNote1 = 1319;
 inline constexpr int kOutputNote2 = 1320;
 inline constexpr int kOutputNote3 = 1321;
+inline constexpr int kOutputKindHint = 1329;
+inline constexpr int kPrinterHint = 1330;
+inline constexpr int kFileHint = 1331;
+inline constexpr int kPrintFailed = 1332;
 
 // Information box
 inline constexpr int kInfoCaption = 1323;
@@ -789,6 +794,7 @@ inline constexpr int kAllTextIds[] = {kValueHintEnd,
                                       kOutputIsLiveLog,
                                       kPrinterLabel,
                                       kFileLabel,
+                                      kPrintToPdf,
                                       kOutputNote1,
                                       kOutputNote2,
                                       kOutputNote3,
@@ -797,6 +803,10 @@ inline constexpr int kAllTextIds[] = {kValueHintEnd,
                                       kInfoVersion,
                                       kInfoRights,
                                       kAskNewLogSize,
+                                      kOutputKindHint,
+                                      kPrinterHint,
+                                      kFileHint,
+                                      kPrintFailed,
                                       kRtsFunctionList,
                                       kDescOpenTitle,
                                       kDescFilter,
