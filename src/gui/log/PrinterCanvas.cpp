@@ -1,0 +1,34 @@
+#include "gui/log/PrinterCanvas.h"
+
+namespace vadrix {
+
+PrinterCanvas::PrinterCanvas(const QString& printerName, QFont font)
+    : PainterCanvas(std::move(font)), printer_(QPrinter::HighResolution) {
+    printer_.setPrinterName(printerName);
+    printer_.setDocName(QStringLiteral("Vadrix"));
+}
+
+PrinterCanvas::~PrinterCanvas() {
+    AbortJob();
+}
+
+bool PrinterCanvas::BeginJob() {
+    printing_ = BeginPainting(printer_);
+    return printing_;
+}
+
+bool PrinterCanvas::EndJob() {
+    if (!printing_) return false;
+    printing_ = false;
+    EndPainting();
+    return printer_.printerState() != QPrinter::Error;
+}
+
+void PrinterCanvas::AbortJob() {
+    if (!printing_) return;
+    printing_ = false;
+    printer_.abort();
+    EndPainting();
+}
+
+}  // namespace vadrix
