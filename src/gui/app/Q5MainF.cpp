@@ -33,6 +33,7 @@
 #include "gui/common/QtText.h"
 #include "gui/dialogs/Q5AlgF.h"
 #include "gui/dialogs/Q5FarbF.h"
+#include "gui/dialogs/Q5FltF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
 #include "gui/dialogs/Q5OptF.h"
@@ -99,8 +100,7 @@ constexpr int kFirstFormat = 2;
 constexpr int kExportFormat = 7;
 
 // Commands whose windows come with later work: present, never pretending to work.
-constexpr std::array<const char*, 6> kLaterCommands{"miLogDrucken", "miAllg",   "miTelSize",
-                                                    "miOpt",        "aAFilter", "miLFilter"};
+constexpr std::array<const char*, 4> kLaterCommands{"miLogDrucken", "miAllg", "miTelSize", "miOpt"};
 
 QKeySequence FunctionKey(int n, Qt::KeyboardModifiers mods) {
     return QKeySequence(QKeyCombination(mods, static_cast<Qt::Key>(Qt::Key_F1 + n)));
@@ -210,6 +210,10 @@ void TfmMain::BuildActions() {
     Bind("aClear", &TfmMain::aClearClick);
     Bind("aReset", &TfmMain::aResetClick);
     Bind("aAFiltAE", &TfmMain::AFiltAEClick);
+    connect(NewAction("aAFilter", nullptr), &QAction::triggered, this,
+            [this] { FilterClick(TfmFlt::kDisplayFilter); });
+    connect(NewAction("miLFilter", nullptr), &QAction::triggered, this,
+            [this] { FilterClick(TfmFlt::kLogFilter); });
     Bind("miVersion", &TfmMain::miInfoClick);
     for (const char* later : kLaterCommands) NewAction(later, nullptr)->setEnabled(false);
     connect(NewAction("aHContents", nullptr), &QAction::triggered, this,
@@ -911,6 +915,12 @@ void TfmMain::miGerClick(int language) {
 
 void TfmMain::AFiltAEClick() {
     ToggleDisplayFilter(ctx_);
+    RefreshStatus();
+    view_->Redraw();
+}
+
+void TfmMain::FilterClick(int which) {
+    if (!EditFilter(ctx_, dialogs_, this, which)) return;
     RefreshStatus();
     view_->Redraw();
 }

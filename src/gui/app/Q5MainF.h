@@ -121,6 +121,8 @@ class TfmMain : public QMainWindow {
     void miViewClick();
     void miGerClick(int language);
     void AFiltAEClick();
+    // aAFilter (the display filter) and miLFilter (the log filter).
+    void FilterClick(int which);
     void miInfoClick();
     void mruFileClick(const QString& file);
 
