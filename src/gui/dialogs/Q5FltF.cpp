@@ -123,6 +123,8 @@ TfmFlt::TfmFlt(Context& ctx, Dialogs& dialogs, const TFilterRecord& filter, int 
         t = new QTimeEdit(this);
         t->setObjectName(clock);
         t->setDisplayFormat("HH:mm:ss");
+        // Room for the whole date beside the calendar button.
+        d->setMinimumWidth(d->sizeHint().width() + d->fontMetrics().averageCharWidth() * 2);
     };
     timeRow("chbVon", "dtVon", "tmVon", txt::kFromLabel, chbVon_, dtVon_, tmVon_);
     timeRow("chbBis", "dtBis", "tmBis", txt::kToLabel, chbBis_, dtBis_, tmBis_);
@@ -150,8 +152,8 @@ TfmFlt::TfmFlt(Context& ctx, Dialogs& dialogs, const TFilterRecord& filter, int 
         label->setBuddy(listWidgets[i]);
         QListWidget* list = listWidgets[i];
         // Room for four items without a scroll bar.
-        const int itemHeight = std::max(list->sizeHintForRow(0), list->fontMetrics().height() + 4);
-        list->setFixedHeight(itemHeight * 4 + 2 * list->frameWidth() + 2);
+        const int itemHeight = std::max(list->sizeHintForRow(0), list->fontMetrics().height());
+        list->setFixedHeight(itemHeight * 4 + 2 * list->frameWidth() + 4);
         lists->addWidget(label, 0, i);
         lists->addWidget(list, 1, i);
     }
