@@ -14,10 +14,12 @@
 
 #include "app/Context.h"
 #include "editors/TypeCodes.h"
+#include "filters/Filter.h"
 #include "gui/app/Q5MainF.h"
 #include "gui/common/Dialogs.h"
 #include "gui/dialogs/Q5AlgF.h"
 #include "gui/dialogs/Q5FarbF.h"
+#include "gui/dialogs/Q5FltF.h"
 #include "gui/dialogs/Q5InfoF.h"
 #include "gui/dialogs/Q5LnkF.h"
 #include "gui/dialogs/Q5OptF.h"
@@ -158,6 +160,20 @@ std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const
         [&ctx, &w, dir] { GrabDialog(new TfmSyBe(ctx, &w), dir, "Q5SyBeF", ctx); },
         [&ctx, &w, dir] { GrabDialog(new TfmFarb(ctx, &w), dir, "Q5FarbF", ctx); },
         [&ctx, &w, dir] { GrabDialog(new TfmOpt(ctx, &w), dir, "Q5OptF", ctx); },
+        // The display filter with a station row and a source cleared, the log filter as kept.
+        [&ctx, &w, dir] {
+            TFilterRecord example = ctx.general.DisplayFilter;
+            example.SourceMask = 0b1011;
+            example.Rows[2].RowMode = 1;
+            example.Rows[2].RowValue1 = 5;
+            PrepareFilter(example);
+            GrabDialog(new TfmFlt(ctx, NoDialogs(), example, TfmFlt::kDisplayFilter, &w), dir,
+                       "Q5FltF", ctx);
+        },
+        [&ctx, &w, dir] {
+            GrabDialog(new TfmFlt(ctx, NoDialogs(), ctx.general.LogFilter, TfmFlt::kLogFilter, &w),
+                       dir, "Q5FltF-log", ctx);
+        },
         // The programming core sets channel 1 to its own mode: offline meanwhile.
         [&ctx, &w, dir] {
             w.Action("aGoOffl")->trigger();
