@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -248,8 +249,19 @@ TEST_F(FilterDialogTest, AFilterFileKeepsItsBytesAndResetClears) {
         Pick(length.compare, 2);
         Type(length.value2, "5");
 
+        // A right click on a field opens the pop-up menu; its save entry is clicked.
         dialogs.answers = {first};
-        d.findChild<QAction*>("miSave")->trigger();
+        QMenu* menu = d.LoadSaveMenu();
+        QTimer::singleShot(50, menu, [menu] {
+            EXPECT_TRUE(menu->isVisible());
+            QAction* save = menu->findChild<QAction*>("miSave");
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(save).center());
+        });
+        QWidget* field = length.value1;
+        QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(4, 4),
+                                field->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(field, &right);
+        EXPECT_FALSE(menu->isVisible());
         ASSERT_EQ(dialogs.asked.size(), 1u);
         EXPECT_TRUE(dialogs.asked[0].save);
         EXPECT_EQ(dialogs.asked[0].firstText, txt::kFilterSave);
