@@ -91,15 +91,6 @@ TEST_F(MainWindowTest, MenusBecomeTheToolBarAndFollowTheLanguage) {
     EXPECT_FALSE(w.findChild<QAction*>("miUsa")->isChecked());
 }
 
-TEST_F(MainWindowTest, CommandsOfLaterWindowsArePresentButDisabled) {
-    TfmMain& w = Window();
-    for (const char* name : {"miLogDrucken"}) {
-        ASSERT_NE(w.Action(name), nullptr) << name;
-        EXPECT_FALSE(w.Action(name)->isEnabled()) << name;
-        EXPECT_FALSE(w.Action(name)->text().isEmpty()) << name;
-    }
-}
-
 TEST_F(MainWindowTest, OnlineButtonAndF8ToggleTheOnlineState) {
     ctx().settings.Options[0] = 1;  // F8 for online and offline
     TfmMain& w = Window();

@@ -14,11 +14,14 @@
 #include <fstream>
 #include <functional>
 
+#include "FakeDialogs.h"
 #include "GuiApp.h"
 #include "app/Language.h"
 #include "common/TextIds.h"
 #include "core/log/LogFixture.h"
+#include "gui/app/Q5MainF.h"
 #include "gui/log/Q5DruF.h"
+#include "interpret/Descriptions.h"
 #include "support/EngineRig.h"
 #include "support/TempDir.h"
 
@@ -147,6 +150,29 @@ TEST_F(OutputDialogTest, CancellingARunningOutputStopsIt) {
     const int lines = LineCount(dir / "cancelled.txt");
     EXPECT_GT(lines, 3);
     EXPECT_LT(lines, kRecords * 3);
+}
+
+// The main window's print command opens the dialog with the screen's format.
+TEST_F(OutputDialogTest, ThePrintCommandWritesWhatTheLogViewShows) {
+    FakeDialogs dialogs;
+    Descriptions descriptions;
+    TfmMain w(ctx(), rig.engine, descriptions, dialogs);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Action("afCsv")->trigger();
+    QTimer::singleShot(20, [this] {
+        auto* d = qobject_cast<TfmDruk*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->pos().y(), d->parentWidget()->frameGeometry().top() + 50);
+        Output(*d, OutputKind::kTextFile, "shown");
+    });
+    w.Action("miLogDrucken")->trigger();
+    // The export format: its heading first, one line a record, no empty lines.
+    std::ifstream in(dir / "shown.txt");
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, ctx().Txt(txt::kExportHeading));
+    EXPECT_EQ(LineCount(dir / "shown.txt"), 2 + kRecords + 1);
 }
 
 TEST_F(OutputDialogTest, CancelBeforeTheOutputClosesTheDialog) {

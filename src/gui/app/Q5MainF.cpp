@@ -39,6 +39,7 @@
 #include "gui/dialogs/Q5OptF.h"
 #include "gui/dialogs/Q5SyBeF.h"
 #include "gui/editors/SendEditors.h"
+#include "gui/log/Q5DruF.h"
 #include "gui/log/Q5LogView.h"
 #include "gui/params/Q5ComF.h"
 #include "gui/params/Q5PdmF.h"
@@ -98,9 +99,6 @@ constexpr std::array<const char*, 7> kFormatActions{"afBit",  "afLog", "afMW", "
                                                     "afByte", "afCsv", "afDez"};
 constexpr int kFirstFormat = 2;
 constexpr int kExportFormat = 7;
-
-// Commands whose windows come with later work: present, never pretending to work.
-constexpr std::array<const char*, 4> kLaterCommands{"miLogDrucken", "miAllg", "miTelSize", "miOpt"};
 
 QKeySequence FunctionKey(int n, Qt::KeyboardModifiers mods) {
     return QKeySequence(QKeyCombination(mods, static_cast<Qt::Key>(Qt::Key_F1 + n)));
@@ -176,6 +174,7 @@ void TfmMain::BuildActions() {
     Bind("miLogOp", &TfmMain::miLogOpClick);
     Bind("miLogSav", &TfmMain::miLogSavClick);
     Bind("aLogDel", &TfmMain::aLogDelClick);
+    Bind("miLogDrucken", &TfmMain::miLogDruckenClick);
     Bind("miSeTeLoad", &TfmMain::miSeTeLoadClick);
     Bind("miSeTeSav", &TfmMain::miSeTeSavClick);
     Bind("aTextLoad", &TfmMain::aTextLoadClick);
@@ -215,7 +214,6 @@ void TfmMain::BuildActions() {
     connect(NewAction("miLFilter", nullptr), &QAction::triggered, this,
             [this] { FilterClick(TfmFlt::kLogFilter); });
     Bind("miVersion", &TfmMain::miInfoClick);
-    for (const char* later : kLaterCommands) NewAction(later, nullptr)->setEnabled(false);
     connect(NewAction("aHContents", nullptr), &QAction::triggered, this,
             [this] { OpenHelp(ctx_, kHelpContents); });
     connect(NewAction("aHelpF1", nullptr), &QAction::triggered, this,
@@ -867,6 +865,10 @@ void TfmMain::miAllgClick() {
     tbSt_->FillStatusTable();
     RefreshStatus();
     view_->Redraw();
+}
+
+void TfmMain::miLogDruckenClick() {
+    ShowOutputDialog(ctx_, &descriptions_, this);
 }
 
 void TfmMain::miTelSizeClick() {

@@ -116,6 +116,7 @@ class TfmMain : public QMainWindow {
     void miAllgClick();
     void miTelSizeClick();
     void miOptClick();
+    void miLogDruckenClick();
     void miSeStopClick();
     void miSendClick();
     void miViewClick();

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
@@ -29,6 +31,7 @@
 #include "gui/editors/Q5TypF.h"
 #include "gui/editors/SendEditors.h"
 #include "gui/editors/SendListGrid.h"
+#include "gui/log/Q5DruF.h"
 #include "gui/params/Q5ComF.h"
 #include "gui/params/Q5PdmF.h"
 #include "gui/params/Q5PgStF.h"
@@ -173,6 +176,16 @@ std::vector<std::function<void()>> LanguageRound(Context& ctx, TfmMain& w, const
         [&ctx, &w, dir] {
             GrabDialog(new TfmFlt(ctx, NoDialogs(), ctx.general.LogFilter, TfmFlt::kLogFilter, &w),
                        dir, "Q5FltF-log", ctx);
+        },
+        // The output dialog as it opens, and with the PDF file chosen in place of a printer.
+        [&ctx, &w, dir] { GrabDialog(new TfmDruk(ctx, nullptr, &w), dir, "Q5DruF", ctx); },
+        [&ctx, &w, dir] {
+            auto* d = new TfmDruk(ctx, nullptr, &w);
+            d->KindButton(OutputKind::kPrinter)->setChecked(true);
+            d->Printers()->setCurrentIndex(d->PdfEntry());
+            d->rgrAusgClick();
+            d->FileChoice()->setEditText("report.pdf");
+            GrabDialog(d, dir, "Q5DruF-pdf", ctx);
         },
         // The programming core sets channel 1 to its own mode: offline meanwhile.
         [&ctx, &w, dir] {
