@@ -18,8 +18,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "FakeDialogs.h"
-#include "GuiApp.h"
+#include "MainWindowRig.h"
 #include "app/Language.h"
 #include "common/TextIds.h"
 #include "core/log/LogFixture.h"
@@ -38,54 +37,12 @@ namespace {
 constexpr int kStationRow = 2;
 constexpr int kLengthRow = 1;
 
-class FilterDialogTest : public ::testing::Test {
+class FilterDialogTest : public MainWindowRig {
   protected:
-    void SetUp() override {
-        ctx().run.ProgramDirectory = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
-        ctx().settings.Language = 1;
-        ASSERT_TRUE(LoadTextTable(ctx()));
-        ctx().run.DataDirectory = dir.path();
-        rig.Configure();
-        ASSERT_TRUE(ctx().log.Open(dir / "Q5Log.lg8", false));
-    }
-    Context& ctx() { return *rig.tc; }
-    TfmMain& Window() {
-        if (!window) {
-            window = std::make_unique<TfmMain>(ctx(), rig.engine, descriptions, dialogs);
-            window->setGeometry(40, 40, 900, 600);
-            window->show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-            // Its activation must not arrive after the dialog's and take the focus away.
-            EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        }
-        return *window;
-    }
-    // Runs the command; act drives the dialog once it shows, then OK closes it.
     void Drive(const char* action, std::function<void(TfmFlt&)> act) {
-        TfmMain& w = Window();
-        Answer(std::move(act));
-        w.Action(action)->trigger();
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        MainWindowRig::Drive<TfmFlt>(action, std::move(act));
     }
-    static void Answer(std::function<void(TfmFlt&)> act, int triesLeft = 100) {
-        QTimer::singleShot(20, [act, triesLeft] {
-            if (auto* d = qobject_cast<TfmFlt*>(QApplication::activeModalWidget())) {
-                // Focus events, and with them the hints, reach the application's active
-                // window only, which it becomes a little after its platform window.
-                EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));
-                act(*d);
-                if (d->isVisible())
-                    QTest::mouseClick(d->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
-                return;
-            }
-            if (triesLeft > 0) {
-                Answer(act, triesLeft - 1);
-            } else {
-                ADD_FAILURE() << "the dialog did not show";
-                if (QWidget* other = QApplication::activeModalWidget()) other->close();
-            }
-        });
-    }
+
     // Ticks or clears item i of a check list with the space key.
     static void ToggleItem(QListWidget* list, int i) {
         list->setFocus(Qt::TabFocusReason);
@@ -104,24 +61,11 @@ class FilterDialogTest : public ::testing::Test {
         QTest::keyClick(box, Qt::Key_Home);
         for (int k = 0; k < i; ++k) QTest::keyClick(box, Qt::Key_Down);
     }
-    static int Pixels(const QImage& img, QRgb colour) {
-        int n = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) == colour ? 1 : 0;
-        return n;
-    }
     static std::string Bytes(const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     FakeUserInterface& Ui() { return rig.tc.ui; }
-
-    QApplication& app = GuiApp();
-    TempDir dir;
-    EngineRig rig;
-    Descriptions descriptions;
-    FakeDialogs dialogs;
-    std::unique_ptr<TfmMain> window;
 };
 
 TEST_F(FilterDialogTest, ASourceClearedInTheDisplayFilterLeavesTheLogView) {

@@ -14,8 +14,7 @@
 #include <fstream>
 #include <functional>
 
-#include "FakeDialogs.h"
-#include "GuiApp.h"
+#include "MainWindowRig.h"
 #include "app/Language.h"
 #include "common/TextIds.h"
 #include "core/log/LogFixture.h"
@@ -28,22 +27,15 @@
 namespace vadrix::testing {
 namespace {
 
-class OutputDialogTest : public ::testing::Test {
+class OutputDialogTest : public MainWindowRig {
   protected:
     void SetUp() override {
-        ctx().run.ProgramDirectory = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
-        ctx().settings.Language = 1;
-        ASSERT_TRUE(LoadTextTable(ctx()));
-        ctx().run.DataDirectory = dir.path();
-        rig.Configure();
-        ASSERT_TRUE(ctx().log.Open(dir / "Q5Log.lg8", false));
+        MainWindowRig::SetUp();
         for (int i = 0; i < kRecords; ++i) {
             TTelegram t = MakeTelegram(12, i % 2 == 0 ? source::kE1 : source::kE2);
             ctx().log.Store(t);
         }
     }
-    Context& ctx() { return *rig.tc; }
-
     // Chooses the kind and types the file name as a user would, then presses OK.
     void Output(TfmDruk& d, OutputKind kind, const QString& name, int printer = -1) {
         // On the button's circle: the rest of its row is no part of it.
@@ -74,9 +66,6 @@ class OutputDialogTest : public ::testing::Test {
     }
 
     static constexpr int kRecords = 3000;
-    QApplication& app = GuiApp();
-    TempDir dir;
-    EngineRig rig;
 };
 
 TEST_F(OutputDialogTest, ATextFileLandsInTheDataDirectoryWithItsExtension) {
@@ -154,11 +143,7 @@ TEST_F(OutputDialogTest, CancellingARunningOutputStopsIt) {
 
 // The main window's print command opens the dialog with the screen's format.
 TEST_F(OutputDialogTest, ThePrintCommandWritesWhatTheLogViewShows) {
-    FakeDialogs dialogs;
-    Descriptions descriptions;
-    TfmMain w(ctx(), rig.engine, descriptions, dialogs);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    TfmMain& w = Window();
     w.Action("afCsv")->trigger();
     QTimer::singleShot(20, [this] {
         auto* d = qobject_cast<TfmDruk*>(QApplication::activeModalWidget());

@@ -11,8 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "FakeDialogs.h"
-#include "GuiApp.h"
+#include "MainWindowRig.h"
 #include "app/Language.h"
 #include "common/TextIds.h"
 #include "core/log/LogFixture.h"
@@ -28,62 +27,7 @@
 namespace vadrix::testing {
 namespace {
 
-class ViewSettingsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ctx().run.ProgramDirectory = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
-        ctx().settings.Language = 1;
-        ASSERT_TRUE(LoadTextTable(ctx()));
-        ctx().run.DataDirectory = dir.path();
-        rig.Configure();
-        ASSERT_TRUE(ctx().log.Open(dir / "Q5Log.lg8", false));
-    }
-    Context& ctx() { return *rig.tc; }
-    TfmMain& Window() {
-        if (!window) {
-            window = std::make_unique<TfmMain>(ctx(), rig.engine, descriptions, dialogs);
-            window->setGeometry(40, 40, 900, 600);
-            window->show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        }
-        return *window;
-    }
-    // Runs a menu command whose modal dialog T act drives, once it shows.
-    template <typename T>
-    static void Answer(std::function<void(T&)> act, int triesLeft = 100) {
-        QTimer::singleShot(20, [act, triesLeft] {
-            if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                act(*d);
-                QTest::mouseClick(d->template findChild<QPushButton*>("btnOK"), Qt::LeftButton);
-                return;
-            }
-            if (triesLeft > 0) {
-                Answer<T>(act, triesLeft - 1);
-            } else {
-                ADD_FAILURE() << "the dialog did not show";
-                if (QWidget* other = QApplication::activeModalWidget()) other->close();
-            }
-        });
-    }
-    template <typename T>
-    void Drive(const char* action, std::function<void(T&)> act) {
-        Answer<T>(act);
-        Window().Action(action)->trigger();
-    }
-    static int Pixels(const QImage& img, QRgb colour) {
-        int n = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) == colour ? 1 : 0;
-        return n;
-    }
-
-    QApplication& app = GuiApp();
-    TempDir dir;
-    EngineRig rig;
-    Descriptions descriptions;
-    FakeDialogs dialogs;
-    std::unique_ptr<TfmMain> window;
-};
+class ViewSettingsTest : public MainWindowRig {};
 
 TEST_F(ViewSettingsTest, AColourChosenShowsInTheNextRedraw) {
     for (int i = 0; i < 20; ++i) {
