@@ -42,6 +42,7 @@ class Program {
         : link(dir / "ttyline"),
           ctx_(std::make_unique<Context>(clock_, loop_, ui)),
           tap(ctx_->log) {
+        EXPECT_TRUE(ctx_->texts.LoadFile(std::string(VADRIX_SOURCE_DIR) + "/lang/Q5Text.usa").ok());
         ctx_->run.LogFilePath = dir / "loss.lg8";
         ctx_->run.LogFromFile = true;  // going online keeps this log
         created = ctx_->log.Create();
@@ -134,6 +135,7 @@ TEST(PortLoss, TheProgramGoesOfflineWithAMessageAndOpensThePortAgain) {
     EXPECT_EQ(shown.kind, MessageKind::kError);
     EXPECT_NE(shown.text.find("COM1"), std::string::npos) << shown.text;
     EXPECT_NE(shown.text.find(program.link.string()), std::string::npos) << shown.text;
+    EXPECT_NE(shown.text.find("the device went away"), std::string::npos) << shown.text;
     EXPECT_NE(shown.text.find("offline"), std::string::npos) << shown.text;
 
     // The device is back under the same name: the online command opens it again, and it

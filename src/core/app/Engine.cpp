@@ -151,10 +151,9 @@ void Engine::GoOfflineAfterFault() {
 // error, and says which port and why. Going online again opens the port anew.
 void Engine::OnPortLost(TEmSe& ch, const std::string& why) {
     if (ch.PortOpen == 0 || ctx_.settings.Online == 0) return;
-    const std::string text = "COM" + std::to_string(ch.P.ComNumber) + ": the device went away (" +
-                             why +
-                             "). The program is offline; go online again once the device is "
-                             "back.";
+    const std::string text = "COM" + std::to_string(ch.P.ComNumber) +
+                             std::string(ctx_.Txt(txt::kPortLostDevice)) + why +
+                             std::string(ctx_.Txt(txt::kPortLostOffline));
     SetOnline(false);
     Refresh();
     // Shown from the main loop, not from inside the port's event.

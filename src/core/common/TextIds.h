@@ -451,6 +451,10 @@ inline constexpr int kPrinterHint = 1330;
 inline constexpr int kFileHint = 1331;
 inline constexpr int kPrintFailed = 1332;
 
+// A port whose device went away: COMn, the first text, the port's reason, the second text
+inline constexpr int kPortLostDevice = 1333;
+inline constexpr int kPortLostOffline = 1334;
+
 // Information box
 inline constexpr int kInfoCaption = 1323;
 inline constexpr int kInfoTitle = 1324;
@@ -807,6 +811,8 @@ inline constexpr int kAllTextIds[] = {kValueHintEnd,
                                       kPrinterHint,
                                       kFileHint,
                                       kPrintFailed,
+                                      kPortLostDevice,
+                                      kPortLostOffline,
                                       kRtsFunctionList,
                                       kDescOpenTitle,
                                       kDescFilter,
