@@ -6,6 +6,8 @@ PrinterCanvas::PrinterCanvas(const QString& printerName, QFont font)
     : PainterCanvas(std::move(font)), printer_(QPrinter::HighResolution) {
     printer_.setPrinterName(printerName);
     printer_.setDocName(QStringLiteral("Vadrix"));
+    // Across the page, as the PDF file: the heading is 120 columns wide.
+    printer_.setPageOrientation(QPageLayout::Landscape);
 }
 
 PrinterCanvas::~PrinterCanvas() {
