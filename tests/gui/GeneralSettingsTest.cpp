@@ -11,8 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "FakeDialogs.h"
-#include "GuiApp.h"
+#include "MainWindowRig.h"
 #include "app/DataFiles.h"
 #include "app/GeneralChange.h"
 #include "app/Language.h"
@@ -26,16 +25,10 @@
 namespace vadrix::testing {
 namespace {
 
-class GeneralSettingsTest : public ::testing::Test {
+class GeneralSettingsTest : public MainWindowRig {
   protected:
     void SetUp() override {
-        ctx().run.ProgramDirectory = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
-        ctx().settings.Language = 1;
-        ASSERT_TRUE(LoadTextTable(ctx()));
-        ctx().run.DataDirectory = dir.path();
-        rig.Configure();
-        ctx().run.LogFilePath = DataFileName(ctx(), txt::kLogFileName);
-        ASSERT_TRUE(ctx().log.Open(ctx().run.LogFilePath, false));
+        MainWindowRig::SetUp();
         hooks.askYesNo = [this](int text) {
             asked.push_back(text);
             return ctx().ui.ShowMessage(ctx().Txt(text), MessageKind::kConfirmation,
@@ -43,7 +36,6 @@ class GeneralSettingsTest : public ::testing::Test {
         };
         hooks.saveSettings = [this] { ++saved; };
     }
-    Context& ctx() { return *rig.tc; }
     // The dialog's OK, then the change applied as the main window applies it.
     GeneralChange Ok(TfmAlg& d) {
         QTest::mouseClick(d.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
@@ -51,10 +43,6 @@ class GeneralSettingsTest : public ::testing::Test {
         return ApplyGeneralParams(ctx(), rig.engine, d.Params(), d.DataDirectory(), hooks);
     }
 
-    QApplication& app = GuiApp();
-    TempDir dir;
-    EngineRig rig;
-    FakeDialogs dialogs;
     GeneralChangeHooks hooks;
     std::vector<int> asked;
     int saved = 0;

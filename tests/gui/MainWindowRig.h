@@ -15,7 +15,9 @@
 
 #include "FakeDialogs.h"
 #include "GuiApp.h"
+#include "app/DataFiles.h"
 #include "app/Language.h"
+#include "common/TextIds.h"
 #include "gui/app/Q5MainF.h"
 #include "interpret/Descriptions.h"
 #include "support/EngineRig.h"
@@ -31,7 +33,8 @@ class MainWindowRig : public ::testing::Test {
         ASSERT_TRUE(LoadTextTable(ctx()));
         ctx().run.DataDirectory = dir.path();
         rig.Configure();
-        ASSERT_TRUE(ctx().log.Open(dir / "Q5Log.lg8", false));
+        ctx().run.LogFilePath = DataFileName(ctx(), txt::kLogFileName);
+        ASSERT_TRUE(ctx().log.Open(ctx().run.LogFilePath, false));
     }
     Context& ctx() { return *rig.tc; }
     TfmMain& Window() {

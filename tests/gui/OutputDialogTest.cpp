@@ -105,7 +105,6 @@ TEST_F(OutputDialogTest, ANewLogFileTakesTheLogExtension) {
 }
 
 TEST_F(OutputDialogTest, TheLiveLogIsRefusedAndTheDialogStays) {
-    ctx().run.LogFilePath = dir / "Q5Log.lg8";
     const auto before = std::filesystem::file_size(dir / "Q5Log.lg8");
     TfmDruk d(ctx(), nullptr, nullptr);
     d.show();
