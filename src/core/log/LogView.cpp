@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "app/Context.h"
@@ -134,15 +135,21 @@ std::uint32_t TTelLog::SkipAbsentForward(std::uint32_t b) const {
     return stop < dir_.BlockCount ? stop : 0;
 }
 
-// The run of absent blocks from b downwards ends at the oldest or current block if one lies
-// in it, else at the last block the file holds.
+// The run of absent blocks from b downwards ends at the nearest block below it that the file
+// holds, or at the oldest or current block. When none lies below b (a file that holds no
+// block), the run goes on past block 0 from the top of the ring and ends at the higher of the
+// oldest and current block: always a block the walk stops at, never b's neighbour again.
 std::uint32_t TTelLog::SkipAbsentBack(std::uint32_t b) const {
     const std::uint32_t inFile = BlocksInFile();
     if (!AbsentBlock(b, inFile)) return b;
-    std::uint32_t stop = inFile > 0 ? inFile - 1 : dir_.BlockCount - 1;
-    if (dir_.OldestBlock <= b && dir_.OldestBlock > stop) stop = dir_.OldestBlock;
-    if (dir_.CurrentBlock <= b && dir_.CurrentBlock > stop) stop = dir_.CurrentBlock;
-    return stop;
+    std::optional<std::uint32_t> stop;
+    const auto consider = [&](std::uint32_t c) {
+        if (c <= b && (!stop || c > *stop)) stop = c;
+    };
+    if (inFile > 0) consider(inFile - 1);
+    consider(dir_.OldestBlock);
+    consider(dir_.CurrentBlock);
+    return stop ? *stop : std::max(dir_.OldestBlock, dir_.CurrentBlock);
 }
 
 bool TTelLog::StepForward() {

@@ -99,6 +99,15 @@ const DamageCase kCases[] = {
          Put32(b, 2008, 3);
      },
      true, kStored},
+    // With no block in the file, the backward walk from the current block must wrap round to
+    // the oldest one above it (it jumped to the top of the ring again and again).
+    {"a ring whose file ends before its first block",
+     [](Bytes& b) {
+         b.resize(kBlock0);
+         Put32(b, 2004, 256);
+         Put32(b, 2008, 9);
+     },
+     true, 0},
     {"RecLen 0 inside a block", [](Bytes& b) { Put16(b, Rec(kBlock0, 5) + 2, 0); }, true,
      5 + kPerBlock + 10},
     {"RecLen 1", [](Bytes& b) { Put16(b, Rec(kBlock0, 5) + 2, 1); }, true, 5 + kPerBlock + 10},
