@@ -240,22 +240,17 @@ void TfmFlt::Show() {
     const TLogDirectory& dir = ctx_.log.Directory();
     const std::uint32_t records = ctx_.log.RecordCount();
     const double now = records == 0 ? TimeStamp(ctx_) : 0.0;
-    QDate date;
-    QTime clock;
-    SplitStamp(filter_.FromEnabled != 0 ? filter_.FromTime
-               : records != 0           ? dir.OldestTime
-                                        : now,
-               date, clock);
-    chbVon_->setChecked(filter_.FromEnabled != 0);
-    dtVon_->setDate(date);
-    tmVon_->setTime(clock);
-    SplitStamp(filter_.ToEnabled != 0 ? filter_.ToTime
-               : records != 0         ? dir.NewestTime
-                                      : now,
-               date, clock);
-    chbBis_->setChecked(filter_.ToEnabled != 0);
-    dtBis_->setDate(date);
-    tmBis_->setTime(clock);
+    const auto showBound = [&](QCheckBox* check, QDateEdit* day, QTimeEdit* clock, bool on,
+                               double stored, double logEnd) {
+        QDate date;
+        QTime time;
+        SplitStamp(on ? stored : records != 0 ? logEnd : now, date, time);
+        check->setChecked(on);
+        day->setDate(date);
+        clock->setTime(time);
+    };
+    showBound(chbVon_, dtVon_, tmVon_, filter_.FromEnabled != 0, filter_.FromTime, dir.OldestTime);
+    showBound(chbBis_, dtBis_, tmBis_, filter_.ToEnabled != 0, filter_.ToTime, dir.NewestTime);
 
     // Both status boxes clear means both.
     const bool both = filter_.ShowGood == 0 && filter_.ShowFaulty == 0;
