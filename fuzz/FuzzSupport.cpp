@@ -71,13 +71,21 @@ ContextSlot& Slot() {
 }  // namespace
 
 FuzzContext::FuzzContext() {
+    Build(clock, loop);
+}
+
+FuzzContext::FuzzContext(Clock& otherClock, EventLoop& otherLoop) {
+    Build(otherClock, otherLoop);
+}
+
+void FuzzContext::Build(Clock& useClock, EventLoop& useLoop) {
     ContextSlot& slot = Slot();
     inSlot_ = !slot.taken;
     if (inSlot_) {
         slot.taken = true;
-        ctx = new (slot.memory) Context(clock, loop, ui);
+        ctx = new (slot.memory) Context(useClock, useLoop, ui);
     } else {
-        ctx = new Context(clock, loop, ui);
+        ctx = new Context(useClock, useLoop, ui);
     }
     ctx->texts = Texts();
 }

@@ -24,6 +24,8 @@ const TTextTable& Texts();
 // so that nothing one input changed reaches the next.
 struct FuzzContext {
     FuzzContext();
+    // The same on the caller's clock and loop, for targets that run on a clock of their own.
+    FuzzContext(Clock& clock, EventLoop& loop);
     ~FuzzContext();
     FuzzContext(const FuzzContext&) = delete;
     FuzzContext& operator=(const FuzzContext&) = delete;
@@ -36,6 +38,7 @@ struct FuzzContext {
     Context* operator->() { return ctx; }
 
   private:
+    void Build(Clock& clock, EventLoop& loop);
     bool inSlot_ = false;
 };
 

@@ -22,10 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ToolClock clock;
     testing::FakeEventLoop loop(clock);
-    testing::FakeUserInterface ui;
-    auto context = std::make_unique<Context>(clock, loop, ui);
-    Context& ctx = *context;
-    ctx.texts = fuzz::Texts();
+    fuzz::FuzzContext fc(clock, loop);
+    Context& ctx = *fc;
     ctx.general.ProtocolVariant = variant;
     ctx.general.LogFilter.FilterOn = 0;
     ctx.general.DisplayFilter.FilterOn = 0;

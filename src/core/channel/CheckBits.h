@@ -2,6 +2,7 @@
 // Check bits of bit-packed telegrams: two parity bits, or 10 or 16 check bits, appended after
 // the data bits, most significant first. Reception checks them, composition builds them.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -57,6 +58,16 @@ inline void SetBitAt(std::span<std::uint8_t> bits, int i, bool on) {
     if (i < 0 || byte >= bits.size()) return;
     const auto mask = static_cast<std::uint8_t>(1u << (i % 8));
     bits[byte] = static_cast<std::uint8_t>(on ? bits[byte] | mask : bits[byte] & ~mask);
+}
+// Clears bit i and every bit after it to the end of the string.
+inline void ClearBitsFrom(std::span<std::uint8_t> bits, int i) {
+    const std::size_t byte = static_cast<std::size_t>(std::max(i, 0)) / 8;
+    if (byte >= bits.size()) return;
+    if (i > 0)
+        bits[byte] &= static_cast<std::uint8_t>((1u << (i % 8)) - 1);
+    else
+        bits[byte] = 0;
+    std::fill(bits.begin() + static_cast<std::ptrdiff_t>(byte) + 1, bits.end(), std::uint8_t{0});
 }
 
 // The check code of d data bits (at most 105) for check kind 2, 4 or 6.

@@ -24,7 +24,7 @@ void PackBits(const Context& ctx, const TEmSe& ch, TTelegram& t, int kind) {
     const int m = CheckBitCount(c);
     const std::span<std::uint8_t> bits = std::span(t.Frame).subspan(kEnvelopeBitsPos);
     // Whatever lies past the data bits is cleared before the check bits go there.
-    for (int i = n; i < 8 * static_cast<int>(bits.size()); ++i) SetBitAt(bits, i, false);
+    ClearBitsFrom(bits, n);
     AppendCheckBits(bits, n, c);
     t.FrameLen = static_cast<std::int16_t>(h + 2 + (n + m + 7) / 8);
     PutInterfaceHeader(t, kInterfaceBits, n + m);

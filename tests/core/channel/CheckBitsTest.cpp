@@ -50,6 +50,17 @@ TEST(CheckBits, TwoParityBitsMissADoubleFlipOnOneSide) {
     EXPECT_TRUE(CheckBitsMatch(bits, 49, 2));
 }
 
+// Clearing from a bit on keeps every bit before it, at byte edges and past the end too.
+TEST(CheckBits, ClearBitsFromKeepsTheBitsBefore) {
+    for (const int from : {-3, 0, 1, 7, 8, 9, 15, 16, 23, 24, 30}) {
+        SCOPED_TRACE(from);
+        Bytes bits{0xFF, 0xA5, 0x5A};
+        const Bytes before = bits;
+        ClearBitsFrom(bits, from);
+        for (int i = 0; i < 24; ++i) EXPECT_EQ(BitAt(bits, i), i < from && BitAt(before, i)) << i;
+    }
+}
+
 TEST(CheckBits, DataBitsByLengthCodeAndAddress) {
     EXPECT_EQ(EnvelopeDataBits(0, 1), 49);
     EXPECT_EQ(EnvelopeDataBits(3, 1), 41);
