@@ -33,7 +33,7 @@ struct PString {
     void assign(std::string_view s) {
         const std::size_t n = std::min(s.size(), chars.size());
         chars.fill(0);
-        std::memcpy(chars.data(), s.data(), n);
+        std::copy_n(s.data(), n, chars.data());
         len = static_cast<std::uint8_t>(n);
     }
     bool empty() const { return len == 0; }

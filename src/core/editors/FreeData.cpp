@@ -79,7 +79,7 @@ void ReadFreeBits(std::string_view text, TSendTelegram& t) {
 void TakeFrameAsFreeBits(std::span<const std::uint8_t> frame, TSendTelegram& t) {
     const std::size_t n = std::min<std::size_t>(frame.size(), kFreeDataBytes);
     std::memset(t.Data, 0, sizeof t.Data);
-    std::memcpy(t.Data, frame.data(), n);
+    std::copy_n(frame.data(), n, t.Data);
     t.DataCount = static_cast<std::int32_t>(8 * n);
 }
 

@@ -207,7 +207,7 @@ void ComposeRawBits(const Draft& d, const TelegramDefinition& def) {
         // The free bits are the whole frame, sent as they stand.
         const std::size_t n = RawBytesThatFit((bits + 7) / 8, 0, def.data.size());
         std::memset(t.Frame, 0, sizeof t.Frame);
-        std::memcpy(t.Frame, def.data.data(), n);
+        std::copy_n(def.data.data(), n, t.Frame);
         t.FrameLen = static_cast<std::int16_t>(n);
         t.Status = record_code::kRawBits;
         FillLinkFields(t, LayoutOf(ctx));
@@ -216,7 +216,7 @@ void ComposeRawBits(const Draft& d, const TelegramDefinition& def) {
     const std::size_t from = static_cast<std::size_t>(ctx.run.UserDataOffset);
     const std::size_t n = RawBytesThatFit((bits + 7) / 8, from, def.data.size());
     PutInterfaceHeader(t, kInterfaceBits, bits);
-    std::memcpy(t.Frame + from, def.data.data(), n);
+    std::copy_n(def.data.data(), n, t.Frame + from);
     t.FrameLen = static_cast<std::int16_t>(from + 2 + n);
     t.Status = record_code::kRawBits;
     FillLinkFields(t, LayoutOf(ctx));
@@ -231,7 +231,7 @@ void ComposeRawWords(const Draft& d, const TelegramDefinition& def) {
         2;
     TTelegram& t = RecordSetUp(d.ch, d.t);
     PutInterfaceHeader(t, kInterfaceWords, static_cast<int>(count));
-    std::memcpy(t.Frame + kFrom, def.data.data(), 2 * count);
+    std::copy_n(def.data.data(), 2 * count, t.Frame + kFrom);
     t.FrameLen = static_cast<std::int16_t>(kFrom + 2 + 2 * count);
     t.Status = record_code::kRawWords;
     t.Kind = kind::kValueList;

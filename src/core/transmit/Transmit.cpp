@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "app/TimeBase.h"
@@ -278,7 +277,7 @@ void LogText(Context& ctx, TEmSe& ch, std::string_view text) {
     rec.Source = ch.TxSource;
     const std::size_t n = std::min<std::size_t>({text.size(), 255, TTelegram::kMaxFrame - 1});
     rec.Frame[0] = static_cast<std::uint8_t>(n);
-    std::memcpy(rec.Frame + 1, text.data(), n);
+    std::copy_n(text.data(), n, rec.Frame + 1);
     rec.FrameLen = static_cast<std::int16_t>(n + 1);
     StoreRecord(ctx, rec);
 }

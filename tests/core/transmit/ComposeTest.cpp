@@ -412,6 +412,17 @@ TEST_F(ComposeTest, RawDefinitions) {
     m.DataCount = 8 * 264;
     ComposeTelegram(*tc, ch, m);
     EXPECT_LE(ch.TxBuffer.FrameLen, static_cast<int>(TTelegram::kMaxFrame));
+
+    // A send list row of a raw type has no free data: an empty raw telegram.
+    for (const int variant : {2, 1}) {
+        SetVariant(variant);
+        for (const int type : {kTypeRawBits, kTypeRawWords}) {
+            TSendTelegram row = Definition(type, 0);
+            ComposeTelegram(*tc, ch, TelegramDefinition{row.Head});
+            EXPECT_EQ(ch.TxBuffer.FrameLen, variant == 2 && type == kTypeRawBits ? 0 : 8 + 2)
+                << variant << " " << type;
+        }
+    }
 }
 
 TEST_F(ComposeTest, RawTelegramsCarryTheLinkFieldsOfTheirFrame) {
