@@ -42,7 +42,10 @@ void CountActiveRows(TSendList& l) {
 std::string CopyRows(const TSendList& l, int first, int last, char sep) {
     const RowRange r = Clamped(first, last);
     std::string s;
-    for (int i = r.first; i <= r.last; ++i) s += EntryLine(l.Row(i), sep) + "\r\n";
+    for (int i = r.first; i <= r.last; ++i) {
+        AppendEntryLine(s, l.Row(i), sep);
+        s += "\r\n";
+    }
     return s;
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -64,11 +66,18 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
+// A number and its separator, written straight into the text: a list file has four hundred
+// rows of fifteen numbers, and copying them out must not build a string for each.
+void AppendField(std::string& s, long long value, char sep) {
+    char field[24];
+    char* end = std::to_chars(std::begin(field), std::end(field) - 1, value).ptr;
+    *end++ = sep;
+    s.append(field, static_cast<std::size_t>(end - field));
+}
+
 template <typename... T>
-std::string Joined(char sep, T... values) {
-    std::string s;
-    ((s += std::to_string(values), s += sep), ...);
-    return s;
+void AppendJoined(std::string& s, char sep, T... values) {
+    (AppendField(s, values, sep), ...);
 }
 
 struct HeaderField {
@@ -105,9 +114,9 @@ int DerivedRowType(const TSendEntry& e, bool sequenced, int type17Option) {
 
 std::string HeaderLine(const TSendHeader& h, char sep) {
     std::string s = h.Bez.str() + sep;
-    s += Joined(sep, h.Anst, h.Min, h.AnstTNr, h.AnstDa, h.AnstByte, h.AnzT, h.Send, h.AnzO, h.WZt,
-                int{h.Entry.Typ}, h.StNr, h.Tge, h.Tfk, h.Ueb, int{h.Entry.Da}, int{h.Entry.Sys},
-                int{h.Entry.TelNr}, int{h.Entry.Lg});
+    AppendJoined(s, sep, h.Anst, h.Min, h.AnstTNr, h.AnstDa, h.AnstByte, h.AnzT, h.Send, h.AnzO,
+                 h.WZt, int{h.Entry.Typ}, h.StNr, h.Tge, h.Tfk, h.Ueb, int{h.Entry.Da},
+                 int{h.Entry.Sys}, int{h.Entry.TelNr}, int{h.Entry.Lg});
     return s;
 }
 
@@ -143,10 +152,14 @@ bool ReadHeaderLine(std::string_view line, char sep, TSendHeader& h) {
     return true;
 }
 
+void AppendEntryLine(std::string& s, const TSendEntry& e, char sep) {
+    AppendJoined(s, sep, int{e.Akt}, int{e.Typ}, int{e.Da}, int{e.Sys}, int{e.TelNr}, int{e.Lg});
+    for (std::uint8_t b : e.B) AppendField(s, b, sep);
+}
+
 std::string EntryLine(const TSendEntry& e, char sep) {
-    std::string s =
-        Joined(sep, int{e.Akt}, int{e.Typ}, int{e.Da}, int{e.Sys}, int{e.TelNr}, int{e.Lg});
-    for (std::uint8_t b : e.B) s += std::to_string(b) + sep;
+    std::string s;
+    AppendEntryLine(s, e, sep);
     return s;
 }
 
@@ -205,8 +218,9 @@ bool ReadEntryLine(std::string_view& text, char sep, TSendEntry& e, int type17Op
 
 std::string DataLine(const TSendTelegram& t, char sep) {
     const int count = std::clamp(t.DataCount, 0, static_cast<std::int32_t>(sizeof t.Data));
-    std::string s = std::to_string(t.DataCount) + sep;
-    for (int i = 0; i < count; ++i) s += std::to_string(t.Data[i]) + sep;
+    std::string s;
+    AppendField(s, t.DataCount, sep);
+    for (int i = 0; i < count; ++i) AppendField(s, t.Data[i], sep);
     return s;
 }
 
@@ -239,8 +253,13 @@ bool ApplyTelegramFileText(std::string_view text, char sep, TSendTelegram& t, in
 }
 
 std::string ListFileText(const TSendList& l, char sep) {
+    constexpr std::size_t kLongestEntryLine = 15 * 7 + 2;
     std::string s = HeaderLine(l.Head, sep) + kCrLf;
-    for (const TSendEntry& row : l.Rows) s += EntryLine(row, sep) + kCrLf;
+    s.reserve(s.size() + std::size(l.Rows) * kLongestEntryLine);
+    for (const TSendEntry& row : l.Rows) {
+        AppendEntryLine(s, row, sep);
+        s += kCrLf;
+    }
     return s;
 }
 

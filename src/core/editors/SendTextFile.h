@@ -23,6 +23,8 @@ std::string HeaderLine(const TSendHeader& h, char sep);
 bool ReadHeaderLine(std::string_view line, char sep, TSendHeader& h);
 
 std::string EntryLine(const TSendEntry& e, char sep);
+// The same line, without its line end, added to s.
+void AppendEntryLine(std::string& s, const TSendEntry& e, char sep);
 // Takes the first line off text (up to CR LF, or LF) and reads it as an entry: the entry
 // line (15 or 16 separators) or a telegram line of the log's export format (17 or more,
 // which makes an active row). False, and e unchanged, when it is no entry.
