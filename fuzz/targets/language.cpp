@@ -19,8 +19,11 @@ using namespace vadrix;
 
 void UseTexts(Context& ctx) {
     std::string out;
+    const char* const first = ctx.Txt(0).data();
     for (int n = 0; n < TTextTable::kCapacity; ++n) {
         const std::string_view t = ctx.Txt(n);
+        // Numbers the file does not reach read as the first text, already put to use.
+        if (n > 0 && t.data() == first) continue;
         if (t.find('%') != std::string_view::npos) {
             const FmtArg args[] = {FmtArg(-12345), FmtArg(3.25), FmtArg("text"), FmtArg(7u)};
             out.clear();
