@@ -12,6 +12,28 @@
 #include "editors/SendTextFile.h"
 #include "transmit/Compose.h"
 
+namespace {
+
+// The first send telegram and send list as the program starts with them, made once.
+struct Defaults {
+    vadrix::TSendTelegram telegram{};
+    vadrix::TSendList list{};
+    Defaults() {
+        vadrix::fuzz::FuzzContext fc;
+        vadrix::SetDefaultSendTelegrams(*fc);
+        vadrix::SetDefaultSendLists(*fc);
+        telegram = fc->sendTelegrams.Items[0];
+        list = fc->sendLists.Items[0];
+    }
+};
+
+const Defaults& Start() {
+    static const Defaults d;
+    return d;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vadrix;
     FuzzedDataProvider in(data, size);
@@ -26,17 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::FuzzContext fc;
     Context& ctx = *fc;
-    SetDefaultSendTelegrams(ctx);
-    SetDefaultSendLists(ctx);
     TTelegram out{};
     if (!list) {
         TSendTelegram& t = ctx.sendTelegrams.Items[0];
+        t = Start().telegram;
         if (!ApplyTelegramFileText(text, sep, t)) return 0;
         ComposePreview(ctx, ctx.emse1, t, out);
         TelegramFileText(t, sep);
         return 0;
     }
     TSendList& l = ctx.sendLists.Items[0];
+    l = Start().list;
     if (!ApplyListFileText(text, sep, l)) return 0;
     CountActiveRows(l);
     TSendHeader head = l.Head;
