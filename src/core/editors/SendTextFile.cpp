@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <vector>
 
 #include "common/FileWrite.h"
+#include "common/TextFormat.h"
 #include "editors/NumberText.h"
 #include "editors/TypeCodes.h"
 #include "interpret/Descriptions.h"
@@ -68,11 +68,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 // A number and its separator, written straight into the text: a list file has four hundred
 // rows of fifteen numbers, and copying them out must not build a string for each.
-void AppendField(std::string& s, long long value, char sep) {
-    char field[24];
-    char* end = std::to_chars(std::begin(field), std::end(field) - 1, value).ptr;
-    *end++ = sep;
-    s.append(field, static_cast<std::size_t>(end - field));
+void AppendField(std::string& s, std::int64_t value, char sep) {
+    AppendInt(s, value);
+    s += sep;
 }
 
 template <typename... T>
