@@ -1,7 +1,8 @@
 #pragma once
-// What the tests of the main window's dialogs share: a context in English over an engine
-// with fake ports, the live log in a temporary data folder, the main window shown on demand,
-// and a menu command whose modal dialog a test drives once it shows.
+// What the tests of the main window and its dialogs share: a context in English over an
+// engine with fake ports, the live log and the send telegram file named as the program names
+// them in a temporary data folder, the main window shown on demand, and a menu command whose
+// modal dialog a test drives once it shows.
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ class MainWindowRig : public ::testing::Test {
         ctx().settings.Language = 1;
         ASSERT_TRUE(LoadTextTable(ctx()));
         ctx().run.DataDirectory = dir.path();
+        ctx().run.AuxFilePath = DataFileName(ctx(), txt::kSendFileName);
         rig.Configure();
         ctx().run.LogFilePath = DataFileName(ctx(), txt::kLogFileName);
         ASSERT_TRUE(ctx().log.Open(ctx().run.LogFilePath, false));

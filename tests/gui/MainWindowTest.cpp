@@ -11,8 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "FakeDialogs.h"
-#include "GuiApp.h"
+#include "MainWindowRig.h"
 #include "app/Language.h"
 #include "app/ProgramStart.h"
 #include "common/TextIds.h"
@@ -27,42 +26,13 @@
 namespace vadrix::testing {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowRig {
   protected:
-    void SetUp() override {
-        Context& ctx = *rig.tc;
-        ctx.run.ProgramDirectory = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
-        ctx.settings.Language = 1;
-        ASSERT_TRUE(LoadTextTable(ctx));
-        ctx.run.DataDirectory = dir.path();
-        ctx.run.AuxFilePath = dir / "Q5Send.st8";
-        rig.Configure();
-        ASSERT_TRUE(ctx.log.Open(dir / "Q5Log.lg8", false));
-    }
-    // The window as the program makes it, shown and active so that its keys work.
-    TfmMain& Window() {
-        if (!window) {
-            window = std::make_unique<TfmMain>(*rig.tc, rig.engine, descriptions, dialogs);
-            window->setGeometry(120, 80, 900, 600);
-            window->show();
-            window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        }
-        return *window;
-    }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(&Window(), static_cast<Qt::Key>(key), mods);
     }
     void OpenMenu(int i) { QMetaObject::invokeMethod(Window().Menu(i), "aboutToShow"); }
     QString PanelText(int panel) { return Window().StatusBarWidget()->Panel(panel)->text(); }
-    Context& ctx() { return *rig.tc; }
-
-    QApplication& app = GuiApp();
-    TempDir dir;
-    EngineRig rig;
-    Descriptions descriptions;
-    FakeDialogs dialogs;
-    std::unique_ptr<TfmMain> window;
 };
 
 TEST_F(MainWindowTest, MenusBecomeTheToolBarAndFollowTheLanguage) {

@@ -21,8 +21,7 @@
 #include <fstream>
 
 #include "../tools/CliRun.h"
-#include "FakeDialogs.h"
-#include "GuiApp.h"
+#include "MainWindowRig.h"
 #include "app/Language.h"
 #include "app/SendDefaults.h"
 #include "common/TextIds.h"
@@ -44,23 +43,15 @@
 namespace vadrix::testing {
 namespace {
 
-class SendEditorsTest : public ::testing::Test {
+class SendEditorsTest : public MainWindowRig {
   protected:
     void SetUp() override {
-        Context& ctx = *rig.tc;
-        ctx.run.ProgramDirectory = std::filesystem::path(VADRIX_SOURCE_DIR) / "lang";
-        ctx.settings.Language = 1;
-        ASSERT_TRUE(LoadTextTable(ctx));
-        ctx.run.DataDirectory = dir.path();
-        ctx.run.AuxFilePath = dir / "Q5Send.st8";
-        ctx.run.FieldSeparator = ';';
-        SetDefaultSendTelegrams(ctx);
-        SetDefaultSendLists(ctx);
-        rig.Configure();
-        ASSERT_TRUE(ctx.log.Open(dir / "Q5Log.lg8", false));
-        window = std::make_unique<TfmMain>(ctx, rig.engine, descriptions, dialogs);
-        window->setGeometry(20, 20, 700, 500);
-        window->show();
+        MainWindowRig::SetUp();
+        if (HasFatalFailure()) return;
+        ctx().run.FieldSeparator = ';';
+        SetDefaultSendTelegrams(ctx());
+        SetDefaultSendLists(ctx());
+        Window();
     }
     void TearDown() override { window.reset(); }
 
@@ -111,19 +102,11 @@ class SendEditorsTest : public ::testing::Test {
         QTest::keyClick(field, Qt::Key_Tab);
         QCoreApplication::processEvents();
     }
-    Context& ctx() { return *rig.tc; }
     FakeUserInterface& ui() { return rig.tc.ui; }
     bool EditorOpen() {
         QCoreApplication::processEvents();
         return window->Editors()->TelegramEditor() || window->Editors()->ListEditor();
     }
-
-    QApplication& app = GuiApp();
-    TempDir dir;
-    EngineRig rig;
-    Descriptions descriptions;
-    FakeDialogs dialogs;
-    std::unique_ptr<TfmMain> window;
 };
 
 TEST_F(SendEditorsTest, ATypeChangeBringsTemplateNameAndFields) {
