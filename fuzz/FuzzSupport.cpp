@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <new>
 #include <string>
 
@@ -115,6 +117,19 @@ std::filesystem::path WriteTemp(std::string_view name, std::span<const std::uint
         std::abort();
     }
     return file;
+}
+
+TTelegram SampleTelegram() {
+    TTelegram rec{};
+    rec.Status = 40;
+    rec.Source = 1;
+    rec.Kind = 3;
+    rec.Time = 46000.5;
+    const std::uint8_t frame[] = {0x68, 0x0A, 0x0A, 0x68, 0x01, 0x21, 0x00, 0x02,
+                                  0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x3F, 0x16};
+    std::copy(std::begin(frame), std::end(frame), rec.Frame);
+    rec.FrameLen = sizeof frame;
+    return rec;
 }
 
 void Require(bool holds, const char* what) {

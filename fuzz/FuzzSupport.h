@@ -11,6 +11,7 @@
 
 #include "app/Context.h"
 #include "common/TextTable.h"
+#include "log/Telegram.h"
 #include "support/FakeClock.h"
 #include "support/FakeEventLoop.h"
 #include "support/FakeUserInterface.h"
@@ -47,6 +48,10 @@ const std::filesystem::path& TempFolder();
 
 // Writes the bytes to the file of that name in the temporary folder, replacing it.
 std::filesystem::path WriteTemp(std::string_view name, std::span<const std::uint8_t> bytes);
+
+// A good variable-length telegram of six data bytes from channel 1, telegram number 0x200,
+// for targets that put what they read to use on a record.
+TTelegram SampleTelegram();
 
 // Stops the run with a report when a property the code promises does not hold.
 void Require(bool holds, const char* what);

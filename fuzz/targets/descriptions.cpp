@@ -30,14 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Long telegrams of a few numbers through the line generator with the names.
     LineGenerator lines(ctx, &d);
     std::string line;
-    TTelegram rec{};
-    rec.Status = 40;
+    TTelegram rec = fuzz::SampleTelegram();
     rec.Source = 3;
-    rec.Kind = 3;
-    rec.FrameLen = 16;
-    const std::uint8_t frame[] = {0x68, 0x0A, 0x0A, 0x68, 0x01, 0x21, 0x00, 0x00,
-                                  0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x00, 0x16};
-    std::copy(std::begin(frame), std::end(frame), rec.Frame);
     for (const int telNo : {0, 1, 0x200, 0x201, 0x3FF})
         for (int format = 2; format <= 8; ++format) {
             InterpretSettings s = SettingsFromContext(ctx);

@@ -38,15 +38,7 @@ void UseTexts(Context& ctx) {
 
 void InterpretSamples(Context& ctx) {
     LineGenerator lines(ctx, nullptr);
-    TTelegram rec{};
-    rec.Status = 40;
-    rec.Source = 1;
-    rec.Kind = 3;
-    rec.Time = 46000.5;
-    const std::uint8_t frame[] = {0x68, 0x0A, 0x0A, 0x68, 0x01, 0x21, 0x00, 0x02,
-                                  0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x3F, 0x16};
-    std::copy(std::begin(frame), std::end(frame), rec.Frame);
-    rec.FrameLen = sizeof frame;
+    TTelegram rec = fuzz::SampleTelegram();
     std::string line;
     for (int format = 2; format <= 8; ++format) {
         for (const std::uint8_t status : {std::uint8_t{40}, std::uint8_t{8}, std::uint8_t{54}}) {
