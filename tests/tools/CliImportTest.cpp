@@ -135,6 +135,9 @@ TEST_F(CliImportTest, ErrorsGiveAMessageAndAnExitCode) {
     CliRun r = RunCli(dir, "import missing.txt new.lg8", false);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.errors.find("missing.txt: no such file"), std::string::npos) << r.errors;
+    r = RunCli(dir, "import . new.lg8", false);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.errors.find(".: not a file"), std::string::npos) << r.errors;
     r = RunCli(dir, "import capture.txt new.lg8 --settings capture.txt", false);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.errors.find("neither a send telegram file nor a log file"), std::string::npos);

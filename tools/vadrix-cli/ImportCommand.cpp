@@ -272,7 +272,8 @@ int Import(const Words& words) {
     Context& ctx = tool.ctx();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(capture, ec)) {
-        Error(capture.string() + ": no such file");
+        Error(capture.string() +
+              (std::filesystem::exists(capture, ec) ? ": not a file" : ": no such file"));
         return kExitFailed;
     }
     if (const auto s = args.Value("--settings")) {
