@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -41,6 +42,8 @@ class FarEnd {
     FarEnd() {
         fd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0 || ::grantpt(fd_) != 0 || ::unlockpt(fd_) != 0) return;
+        // Not inherited by the recorder, or closing it here would not close the line.
+        ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
         if (const char* name = ::ptsname(fd_)) device_ = name;
     }
     ~FarEnd() {
@@ -50,6 +53,11 @@ class FarEnd {
     FarEnd& operator=(const FarEnd&) = delete;
 
     const std::string& device() const { return device_; }
+    // As a cable pulled out: the recorder's end of the line is left without a device.
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
     // Writes the frame, waiting at most about 200 ms for room; false when it did not go.
     bool Send(const Bytes& frame) {
         std::size_t done = 0;
@@ -168,6 +176,19 @@ class Recorder {
             if (ParseLine(pending_.substr(0, end), s)) seen.push_back({s, now});
             pending_.erase(0, end + 1);
         }
+    }
+    // The recorder's exit status once it ended by itself within the time, else -1.
+    int Wait(std::chrono::milliseconds within) {
+        const auto until = Clock::now() + within;
+        int status = 0;
+        while (Clock::now() < until) {
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
     }
     void Kill() {
         if (pid_ <= 0) return;
@@ -357,9 +378,10 @@ TEST_F(MachineFaultTest, AFullDiskTakesTheRecorderOfflineAndKeepsTheLogUpToThen)
     if (WEXITSTATUS(status) == 77)
         GTEST_SKIP() << "this machine refuses a file system of the test's own: "
                      << testing::ReadText(why);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << testing::ReadText(dir / "run.err");
+    EXPECT_EQ(WEXITSTATUS(status), 1) << testing::ReadText(dir / "run.err");
 
-    // Offline with the program's message for a log write error.
+    // Offline with the program's message for a log write error, and ended at once rather
+    // than idle until its duration.
     const std::string errors = testing::ReadText(dir / "run.err");
     EXPECT_NE(errors.find("error: " + writeError), std::string::npos) << errors;
     const std::vector<Seen> shown = ParseLines(testing::ReadText(dir / "out.jsonl"));
@@ -382,6 +404,46 @@ TEST_F(MachineFaultTest, AFullDiskTakesTheRecorderOfflineAndKeepsTheLogUpToThen)
     }
     EXPECT_GE(frames, 300) << "a 32 KB block holds about 340 of these records";
     EXPECT_LE(log.back().seq, shown.back().seq);
+}
+
+// The device of the recorder's port goes away while it records (the far end of its
+// pseudo-terminal closes): it says which port and why, and ends with exit status 1 instead
+// of idling offline until its duration is over.
+TEST_F(MachineFaultTest, ARemovedDeviceEndsTheRecorderWithItsMessage) {
+    const testing::CliRun setup = testing::RunCli(
+        dir,
+        "setup line.st8 general.ProtocolVariant=2 emse1.ComNumber=1 emse1.Baud=9600 "
+        "emse2.ComNumber=0");
+    ASSERT_EQ(setup.exitCode, 0) << setup.output;
+    Recorder recorder(
+        dir, "run line.st8 live.lg8 --port 1=" + far.device() + " --json --lang usa --duration 60");
+    std::vector<std::pair<Seen, Clock::time_point>> seen;
+    // Waits until the recorder has shown a record of which holds is true.
+    const auto shown = [&](auto holds) {
+        const auto start = Clock::now();
+        while (Clock::now() - start < std::chrono::seconds(10)) {
+            recorder.Read(seen);
+            if (std::any_of(seen.begin(), seen.end(),
+                            [&](const auto& s) { return holds(s.first); }))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    };
+    ASSERT_TRUE(shown([](const Seen& s) { return s.status == 48; }))
+        << testing::ReadText(dir / "run.err");
+    // A frame that the recorder has taken in before the line goes.
+    ASSERT_TRUE(far.Send(NumberedFrame(1, 60)));
+    ASSERT_TRUE(shown([](const Seen& s) { return s.number == 1; }));
+
+    far.Close();
+    EXPECT_EQ(recorder.Wait(std::chrono::seconds(10)), 1) << testing::ReadText(dir / "run.err");
+    const std::string errors = testing::ReadText(dir / "run.err");
+    EXPECT_NE(errors.find("COM1"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("the device went away"), std::string::npos) << errors;
+    // What came before the loss is in the log, which the recorder closed as at its end.
+    const std::vector<Seen> log = ReadBack(dir, "live.lg8");
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const Seen& s) { return s.number == 1; }));
 }
 
 }  // namespace

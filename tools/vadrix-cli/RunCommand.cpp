@@ -33,7 +33,9 @@ constexpr const char* kRunHelp =
     "Runs the program without a window: it starts as the program starts (instance slot, data\n"
     "directory, settings, send telegram file, live log), goes online and prints every record\n"
     "that reaches the online display. SIGINT, SIGTERM or the end of --duration close it as\n"
-    "the program closes: ports, log, a changed send telegram file, settings.\n"
+    "the program closes: ports, log, a changed send telegram file, settings. When it goes\n"
+    "offline on its own (the log cannot be written, a port's device went away), it says why\n"
+    "and ends the same way with exit status 1.\n"
     "WORDS are the program's own command-line words: log, send telegram and description\n"
     "files by their extension, the switches -t and -t2, and the words for offline and online.\n"
     "options:\n"
@@ -284,6 +286,7 @@ int Run(const Words& words) {
     driver.AddPort(port1);
     driver.AddPort(port2);
     bool itemsStarted = false;
+    bool offlineOnItsOwn = false;
     engine.hooks.onlineDisplayStep = [&](int) { printer.Drain(); };
     engine.hooks.portError = [&](const std::string& e) {
         Error(e);
@@ -291,6 +294,10 @@ int Run(const Words& words) {
     };
     driver.afterTick = [&] {
         if (gStopSignal != 0) finish(kExitOk);
+        // A recorder that can no longer record ends rather than idle until its duration, so
+        // that whoever started it learns of it; a tick later, when its message is out.
+        if (offlineOnItsOwn) finish(kExitFailed);
+        offlineOnItsOwn = itemsStarted && ctx.settings.Online == 0;
         if (!itemsStarted && (ctx.emse1.PortOpen || ctx.emse2.PortOpen)) {
             itemsStarted = true;
             StartSendItems(ctx, o);
