@@ -17,6 +17,7 @@
 #include "common/TextTable.h"
 #include "filters/Filter.h"
 #include "interpret/LineGenerator.h"
+#include "log/LogFileLayout.h"
 #include "log/TelLog.h"
 #include "output/Output.h"
 #include "support/TempDir.h"
@@ -81,19 +82,21 @@ class DumpPipelineTest : public ::testing::Test {
         const std::string lang = std::string(VADRIX_SOURCE_DIR) + "/lang/Q5Text.usa";
         tc->texts.LoadFile(lang);
         tc->settings.Language = 1;
-        const auto file = dir / "mixed.lg8";
-        {
-            TestContext writerCtx;
-            writerCtx->general.ProtocolVariant = 2;
-            TTelLog writer(*writerCtx, TTelLog::Role::kWriter);
-            writer.AssignFile(file);
-            writer.SetRingBlocks(1);
-            writer.Create();
-            std::mt19937 rng(5);
-            for (int i = 0; i < 5000; ++i) writer.AppendRecord(RandomRecord(rng, i));
-            writer.Finish();
-        }
-        ASSERT_TRUE(tc->log.OpenForReading(file));
+        ASSERT_TRUE(tc->log.OpenForReading(WriteMixed("mixed.lg8", 1)));
+    }
+
+    std::filesystem::path WriteMixed(const std::string& name, std::uint32_t ringBlocks) {
+        const auto file = dir / name;
+        TestContext writerCtx;
+        writerCtx->general.ProtocolVariant = 2;
+        TTelLog writer(*writerCtx, TTelLog::Role::kWriter);
+        writer.AssignFile(file);
+        writer.SetRingBlocks(ringBlocks);
+        writer.Create();
+        std::mt19937 rng(5);
+        for (int i = 0; i < 5000; ++i) writer.AppendRecord(RandomRecord(rng, i));
+        writer.Finish();
+        return file;
     }
 
     InterpretSettings Settings(int format, bool timeLine) {
@@ -103,13 +106,14 @@ class DumpPipelineTest : public ::testing::Test {
         return s;
     }
 
-    std::string Sequential(const InterpretSettings& s) {
+    std::string Sequential(const InterpretSettings& s,
+                           OutputResult expected = OutputResult::kDone) {
         OutputOptions o;
         o.interpret = s;
         o.headingName = "mixed.lg8";
         const auto path = dir / "sequential.txt";
         std::FILE* f = std::fopen(path.c_str(), "wb");
-        EXPECT_EQ(WriteLogText(*tc, f, o), OutputResult::kDone);
+        EXPECT_EQ(WriteLogText(*tc, f, o), expected);
         std::fclose(f);
         return ReadFileText(path);
     }
@@ -170,6 +174,20 @@ TEST_F(DumpPipelineTest, TheDisplayFilterSelectsTheSameRecords) {
     const std::string expected = Sequential(s);
     EXPECT_NE(expected.find("filtered"), std::string::npos);
     EXPECT_EQ(Pipelined(s, 3, 2), expected);
+}
+
+// Another program cuts the log short under the dump: the pipeline writes what it could read,
+// as the sequential output does, and says that it could not read it all.
+TEST_F(DumpPipelineTest, ALogCutShortUnderTheDumpIsAReadFailureWithTheSequentialBytes) {
+    const auto file = WriteMixed("long.lg8", 64);
+    ASSERT_TRUE(tc->log.OpenForReading(file));
+    ASSERT_GE(tc->log.Directory().CurrentBlock, 3u);
+    ASSERT_TRUE(tc->log.OpenView());
+    std::filesystem::resize_file(file, kLogBlocksStart + 2 * kLogBlockSize + 100);
+    const InterpretSettings s = Settings(3, false);
+    const std::string expected = Sequential(s, OutputResult::kLogReadFailed);
+    EXPECT_EQ(Pipelined(s, 64, 2, false, OutputResult::kLogReadFailed), expected);
+    EXPECT_EQ(tc.ui.messages.size(), 1u) << "the read error is told once";
 }
 
 // Cancelled after the third block: what was written stands, and the cancel text ends it.

@@ -223,6 +223,7 @@ class Pipeline {
         : ctx_(ctx), out_(out), o_(o), fixer_(o.makeRenderer(), o.interpret.dayFirst) {}
 
     OutputResult Run() {
+        const std::uint32_t readErrors = ctx_.log.ViewReadErrors();
         Reader reader(ctx_.log, o_.textFrame);
         if (o_.textFrame && !Heading(reader.FirstTime())) return OutputResult::kWriteFailed;
         const int count = o_.workers > 0
@@ -247,7 +248,8 @@ class Pipeline {
             inFlight.pop_front();
         }
         if (o_.textFrame && !Put(ctx_.Txt(txt::kOutputEnd))) return OutputResult::kWriteFailed;
-        return OutputResult::kDone;
+        return ctx_.log.ViewReadErrors() == readErrors ? OutputResult::kDone
+                                                       : OutputResult::kLogReadFailed;
     }
 
   private:

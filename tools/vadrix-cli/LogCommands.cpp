@@ -145,6 +145,9 @@ int Report(OutputResult r, const std::string& target) {
         case OutputResult::kCancelled:
             Error("output cancelled");
             return kExitFailed;
+        case OutputResult::kLogReadFailed:
+            Error(target + ": holds only what could be read of the log");
+            return kExitFailed;
         case OutputResult::kLiveLogTarget:
         case OutputResult::kLogUnreadable:
             return kExitFailed;  // the message has been shown

@@ -26,6 +26,7 @@ bool TTelLog::OpenView() {
         viewRecValid_ = false;
         return false;
     }
+    viewBlocksAtOpen_ = BlocksInFile();
     ViewToEnd();
     return true;
 }
@@ -48,6 +49,7 @@ std::uint32_t TTelLog::ReadViewBlock(std::uint32_t b) {
     const std::size_t n = view_.ReadAt(LogBlockOffset(b), viewBuf_);
     if (n == kLogBlockSize) return kLogBlockSize;
     std::fill(viewBuf_.begin() + static_cast<std::ptrdiff_t>(n), viewBuf_.end(), 0);
+    ++viewReadErrors_;
     ReportViewReadError();
     return static_cast<std::uint32_t>(n);
 }
@@ -106,7 +108,10 @@ bool TTelLog::StepBack() {
     }
     const std::uint32_t n = dir_.BlockCount;
     if (viewBlock_ == dir_.OldestBlock || viewBlock_ >= n) return false;
-    LoadViewBlock(SkipAbsentBack((viewBlock_ + n - 1) % n), true);
+    const std::uint32_t wanted = (viewBlock_ + n - 1) % n;
+    const std::uint32_t b = SkipAbsentBack(wanted);
+    NoteSkippedBlocks(wanted, b);
+    LoadViewBlock(b, true);
     return true;
 }
 
@@ -118,6 +123,15 @@ std::uint32_t TTelLog::BlocksInFile() const {
     // A block the file ends inside still holds the records read whole.
     const std::uint64_t blocks = (size - kLogBlocksStart + kLogBlockSize - 1) / kLogBlockSize;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks, dir_.BlockCount));
+}
+
+// Blocks absent from a file that had them when the view opened were cut off under it (another
+// program shortened the file): their records are lost to the view, which is a read error,
+// not the end of the log.
+void TTelLog::NoteSkippedBlocks(std::uint32_t wanted, std::uint32_t loaded) {
+    if (loaded == wanted || BlocksInFile() >= viewBlocksAtOpen_) return;
+    ++viewReadErrors_;
+    ReportViewReadError();
 }
 
 bool TTelLog::AbsentBlock(std::uint32_t b, std::uint32_t inFile) const {
@@ -160,7 +174,10 @@ bool TTelLog::StepForward() {
     }
     const std::uint32_t n = dir_.BlockCount;
     if (viewBlock_ == endBlock_ || viewBlock_ >= n) return false;
-    LoadViewBlock(SkipAbsentForward((viewBlock_ + 1) % n), false);
+    const std::uint32_t wanted = (viewBlock_ + 1) % n;
+    const std::uint32_t b = SkipAbsentForward(wanted);
+    NoteSkippedBlocks(wanted, b);
+    LoadViewBlock(b, false);
     return true;
 }
 

@@ -132,6 +132,9 @@ class TTelLog {
     // end of the log and clears the mark.
     bool ViewStale() const { return viewStale_; }
     void ClearViewStale() { viewStale_ = false; }
+    // Blocks the view could not read whole, counted over the log's life: a walk compares
+    // the count before and after to know whether it saw every record.
+    std::uint32_t ViewReadErrors() const { return viewReadErrors_; }
 
     // --- Online queue and counters --------------------------------------------------------
     TOnlineQueue& Queue() { return queue_; }
@@ -161,6 +164,7 @@ class TTelLog {
     void ResetBlock();
     void ShowFileError(int text, const std::filesystem::path& file);
     void ReportViewReadError();
+    void NoteSkippedBlocks(std::uint32_t wanted, std::uint32_t loaded);
     std::uint32_t BlocksInFile() const;
     bool AbsentBlock(std::uint32_t b, std::uint32_t inFile) const;
     std::uint32_t SkipAbsentForward(std::uint32_t b) const;
@@ -209,6 +213,8 @@ class TTelLog {
     std::uint16_t viewSlot_ = 0;
     bool viewStale_ = false;
     bool viewReported_ = false;  // a read error of this view was already reported
+    std::uint32_t viewReadErrors_ = 0;
+    std::uint32_t viewBlocksAtOpen_ = 0;  // the blocks the file held when the view opened
     TTelegram viewRec_{};
     bool viewRecValid_ = false;
 

@@ -191,8 +191,9 @@ class OutputRun {
         }
         const bool viewWasOpen = log_.ViewOpen();
         OutputResult r = viewWasOpen || log_.OpenView() ? Walk() : OutputResult::kLogUnreadable;
-        // What was written stays when the output ended or was cancelled.
-        const bool keep = r == OutputResult::kDone || r == OutputResult::kCancelled;
+        // What was written stays when the output ended, was cancelled or read what it could.
+        const bool keep = r == OutputResult::kDone || r == OutputResult::kCancelled ||
+                          r == OutputResult::kLogReadFailed;
         if (!target_.Close(keep) && r == OutputResult::kDone) r = OutputResult::kWriteFailed;
         if (!viewWasOpen) log_.CloseView();
         return r;
@@ -202,6 +203,7 @@ class OutputRun {
     bool Csv() const { return o_.interpret.format == DisplayFormat::afCsv; }
 
     OutputResult Walk() {
+        const std::uint32_t readErrors = log_.ViewReadErrors();
         log_.ViewToStart();
         // A first record that the filter rejects is not written either.
         const bool any = log_.Passes() || log_.NextPassing();
@@ -221,7 +223,9 @@ class OutputRun {
             }
             if (!log_.NextPassing()) break;
         }
-        return Line(ctx_.Txt(txt::kOutputEnd)) ? OutputResult::kDone : OutputResult::kWriteFailed;
+        if (!Line(ctx_.Txt(txt::kOutputEnd))) return OutputResult::kWriteFailed;
+        return log_.ViewReadErrors() == readErrors ? OutputResult::kDone
+                                                   : OutputResult::kLogReadFailed;
     }
 
     bool WriteRecord(const TTelegram& rec, std::int64_t rel) {

@@ -26,6 +26,8 @@ enum class OutputResult {
     kTargetFailed,   // the file or the print job could not be begun; nothing was written
     kWriteFailed,    // a line or block could not be written; a target file stays as it was
     kLogUnreadable,  // the view on the log could not be opened (the user has been told)
+    kLogReadFailed,  // blocks of the log could not be read (the user has been told); the
+                     // target keeps what was read and is finished
 };
 
 struct OutputOptions {

@@ -13,6 +13,7 @@
 #include "app/TimeBase.h"
 #include "common/TextIds.h"
 #include "filters/Filter.h"
+#include "log/LogFileLayout.h"
 #include "log/TelLog.h"
 #include "output/Output.h"
 #include "output/PageCanvas.h"
@@ -57,11 +58,12 @@ class OutputTest : public ::testing::Test {
 
     // Writes the records with their own numbers and times into a log file and opens it as
     // the live log.
-    void UseLog(const std::vector<TTelegram>& recs, std::int32_t firstSeqNo = 1) {
+    void UseLog(const std::vector<TTelegram>& recs, std::int32_t firstSeqNo = 1,
+                std::uint32_t ringBlocks = 2) {
         {
             TTelLog writer(*tc, TTelLog::Role::kWriter);
             writer.AssignFile(tc->run.LogFilePath);
-            writer.SetRingBlocks(2);
+            writer.SetRingBlocks(ringBlocks);
             ASSERT_TRUE(writer.Create());
             std::int32_t seq = firstSeqNo;
             for (TTelegram t : recs) {
@@ -246,6 +248,37 @@ TEST_F(OutputTest, ATargetThatCannotBeCreatedEndsAtOnce) {
               OutputResult::kTargetFailed);
     EXPECT_FALSE(tc->run.LogErrorFlag);  // the live log did not fail
     EXPECT_FALSE(tc->log.ViewOpen());
+}
+
+// Another program cuts the log short while it is written out, inside a block, between two
+// or before the first: the output says that it could not read it all, once, and the text file keeps
+// what was read, finished with the end text.
+TEST_F(OutputTest, ALogCutShortUnderTheOutputIsAReadFailureThatKeepsWhatWasRead) {
+    const std::uintmax_t cuts[] = {kLogBlocksStart + kLogBlockSize + 100,
+                                   kLogBlocksStart + kLogBlockSize, 1000};
+    for (const std::uintmax_t cut : cuts) {
+        SCOPED_TRACE(cut);
+        tc->run.LogFilePath = dir / ("cut" + std::to_string(cut) + ".lg8");
+        UseLog(Day(2500), 1, 8);
+        ASSERT_GE(tc->log.Directory().CurrentBlock, 2u) << "the records fill several blocks";
+        const auto whole = dir / "whole.txt";
+        ASSERT_EQ(WriteLog(*tc, whole, OutputKind::kTextFile, Options()), OutputResult::kDone);
+        tc.ui.messages.clear();
+
+        ASSERT_TRUE(tc->log.OpenView());
+        std::filesystem::resize_file(tc->run.LogFilePath, cut);
+        const auto part = dir / "part.txt";
+        EXPECT_EQ(WriteLog(*tc, part, OutputKind::kTextFile, Options()),
+                  OutputResult::kLogReadFailed);
+        const std::vector<std::string> all = ReadLines(whole);
+        const std::vector<std::string> read = ReadLines(part);
+        EXPECT_LT(read.size(), all.size());
+        EXPECT_GT(read.size(), 20u) << "the block in memory is still written";
+        EXPECT_EQ(read.back(), all.back());
+        ASSERT_EQ(tc.ui.messages.size(), 1u);
+        EXPECT_NE(tc.ui.messages[0].text.find(tc->Txt(txt::kLogReadError)), std::string::npos);
+        tc->log.CloseView();
+    }
 }
 
 TEST_F(OutputTest, AnEmptyLogGivesTheHeadingAndTheEndText) {
