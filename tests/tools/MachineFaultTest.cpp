@@ -40,10 +40,9 @@ using testing::Bytes;
 class FarEnd {
   public:
     FarEnd() {
-        fd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0 || ::grantpt(fd_) != 0 || ::unlockpt(fd_) != 0) return;
         // Not inherited by the recorder, or closing it here would not close the line.
-        ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
+        fd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0 || ::grantpt(fd_) != 0 || ::unlockpt(fd_) != 0) return;
         if (const char* name = ::ptsname(fd_)) device_ = name;
     }
     ~FarEnd() {
@@ -240,6 +239,14 @@ class MachineFaultTest : public ::testing::Test {
         ASSERT_FALSE(far.device().empty());
         testing::PlaceCliWithTexts(dir);
     }
+    // line.st8: the direct variant with channel 1 alone, on port 1.
+    void MakeLineSetUp() {
+        const testing::CliRun setup = testing::RunCli(
+            dir,
+            "setup line.st8 general.ProtocolVariant=2 emse1.ComNumber=1 emse1.Baud=9600 "
+            "emse2.ComNumber=0");
+        ASSERT_EQ(setup.exitCode, 0) << setup.output;
+    }
     testing::TempDir dir;
     FarEnd far;
 };
@@ -316,11 +323,7 @@ TEST_F(MachineFaultTest, AFullDiskTakesTheRecorderOfflineAndKeepsTheLogUpToThen)
     testing::TestContext tc;
     ASSERT_TRUE(tc->texts.LoadFile(std::string(VADRIX_SOURCE_DIR) + "/lang/Q5Text.usa").ok());
     const std::string writeError(tc->Txt(txt::kLogWriteError));
-    const testing::CliRun setup = testing::RunCli(
-        dir,
-        "setup line.st8 general.ProtocolVariant=2 emse1.ComNumber=1 emse1.Baud=9600 "
-        "emse2.ComNumber=0");
-    ASSERT_EQ(setup.exitCode, 0) << setup.output;
+    ASSERT_NO_FATAL_FAILURE(MakeLineSetUp());
     const std::filesystem::path full = dir / "full";
     std::filesystem::create_directory(full);
     const std::string why = (dir / "skip.txt").string();
@@ -410,11 +413,7 @@ TEST_F(MachineFaultTest, AFullDiskTakesTheRecorderOfflineAndKeepsTheLogUpToThen)
 // pseudo-terminal closes): it says which port and why, and ends with exit status 1 instead
 // of idling offline until its duration is over.
 TEST_F(MachineFaultTest, ARemovedDeviceEndsTheRecorderWithItsMessage) {
-    const testing::CliRun setup = testing::RunCli(
-        dir,
-        "setup line.st8 general.ProtocolVariant=2 emse1.ComNumber=1 emse1.Baud=9600 "
-        "emse2.ComNumber=0");
-    ASSERT_EQ(setup.exitCode, 0) << setup.output;
+    ASSERT_NO_FATAL_FAILURE(MakeLineSetUp());
     Recorder recorder(
         dir, "run line.st8 live.lg8 --port 1=" + far.device() + " --json --lang usa --duration 60");
     std::vector<std::pair<Seen, Clock::time_point>> seen;
